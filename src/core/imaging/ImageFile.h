@@ -1,0 +1,64 @@
+#pragma once
+// Reading and writing of image files into 24-bit image buffers.
+//
+// The file type follows the extension, compared without regard to case: ".jpg" and ".jpeg"
+// are JPEG, anything else is read as BMP. Every image read is converted to 24 bits per pixel.
+// JPEG files are written at quality 100 without chroma subsampling (4:4:4), because an
+// anaglyph or a colour composite carries most of its information in the chroma; BMP files
+// are written as 24-bit bottom-up files.
+//
+// Failures never abort: readers return an ImageResult with an error text, writers return the
+// error text ("" on success). Writers first write a temporary file in the destination's
+// directory and rename it over the destination, so a failed write leaves no partial file.
+
+#include "core/imaging/ImageBuffer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace keldar::imaging {
+
+// Decoded-size limits, checked from the file header before any pixel memory is allocated:
+// at most kMaxImageSide pixels per side and at most kMaxImageBytes bytes of 24-bit buffer
+// (stride × height). A 16384 × 5461 or 9000 × 9000 image fits; 16384 × 16384 does not.
+inline constexpr int kMaxImageSide = 16384;
+inline constexpr std::size_t kMaxImageBytes = std::size_t{256} * 1024 * 1024;
+
+// Files larger than this are refused before they are read into memory.
+inline constexpr std::size_t kMaxImageFileBytes = std::size_t{512} * 1024 * 1024;
+
+struct ImageResult {
+    ImageBuffer image;
+    std::string error;  // empty on success
+    bool ok() const { return error.empty(); }
+};
+
+enum class ImageFileKind { Jpeg, Bmp };
+
+// ".jpg"/".jpeg" in any case is JPEG; every other name, including one without extension, is BMP.
+ImageFileKind imageFileKindFor(const std::string& path);
+
+// Error text when a width × height image is outside the limits above, "" when it fits.
+std::string checkImageLimits(long long width, long long height);
+
+ImageResult readImageFile(const std::string& path);
+ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size);
+ImageResult decodeBmp(const std::uint8_t* data, std::size_t size);
+
+// Returns "" on success, otherwise a message naming the path and the cause.
+std::string writeImageFile(const ImageBuffer& image, const std::string& path);  // kind by extension
+std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality = 100);
+std::string writeBmpFile(const ImageBuffer& image, const std::string& path);
+
+// In-memory encoders. encodeJpegTo/encodeBmpTo return "" on success and fill `out`;
+// encodeJpeg returns an empty vector on failure (empty image, quality outside 1..100).
+std::string encodeJpegTo(const ImageBuffer& image, std::vector<std::uint8_t>& out, int quality = 100);
+std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality = 100);
+std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out);
+
+// Writes bytes to `path` through a temporary file in the same directory and a rename.
+std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+}  // namespace keldar::imaging
