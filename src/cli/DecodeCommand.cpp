@@ -1,0 +1,210 @@
+#include "cli/DecodeCommand.h"
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "core/time/ImageData.h"
+
+namespace keldar::cli {
+namespace {
+
+using time::ImageDataResult;
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonString(const std::optional<std::string>& text)
+{
+    return text ? jsonString(*text) : "null";
+}
+
+// Writes one JSON object per line, keys in a fixed order.
+class JsonLine {
+public:
+    template <typename T>
+    JsonLine& add(const char* key, const T& value)
+    {
+        line_ += (line_.empty() ? "{" : ",") + jsonString(std::string(key)) + ":" + encode(value);
+        return *this;
+    }
+    std::string finish() const { return line_ + "}"; }
+
+private:
+    static std::string encode(const std::string& v) { return jsonString(v); }
+    static std::string encode(const std::optional<std::string>& v) { return jsonString(v); }
+    static std::string encode(const char* v) { return jsonString(std::string(v)); }
+    static std::string encode(bool v) { return v ? "true" : "false"; }
+    static std::string encode(std::int32_t v) { return std::to_string(v); }
+    static std::string encode(double v) { return time::wholeNumberText(v); }
+    std::string line_;
+};
+
+std::optional<std::string> statusText(const ImageDataResult& r)
+{
+    return r.stereoStatus ? std::optional<std::string>(r.stereoStatus->text) : std::nullopt;
+}
+
+void printJson(const std::string& name, const ImageDataResult& r, const std::string& timeZone)
+{
+    const auto& d = r.decoded;
+    const auto& m = r.mars;
+    std::optional<std::string> colour;
+    if (r.stereoStatus)
+        colour = r.stereoStatus->colour == decode::StatusColour::Green ? "green" : "red";
+    JsonLine json;
+    json.add("name", name)
+        .add("valid", d.validIdentifier)
+        .add("combined", d.combinedProduct)
+        .add("rover_text", r.roverText)
+        .add("location_text", r.locationText)
+        .add("camera_text", r.cameraText)
+        .add("clock_text", d.clockText)
+        .add("clock_valid", d.clockValid)
+        .add("clock_value", r.next.clockValue)
+        .add("clock_display", r.clockDisplay)
+        .add("product_type_text", r.productTypeText)
+        .add("site", r.site)
+        .add("drive", r.drive)
+        .add("sequence", r.sequence)
+        .add("category_text", r.categoryText)
+        .add("sequence_number_display", r.sequenceNumberDisplay)
+        .add("sequence_range_text", r.sequenceRangeText)
+        .add("eye_text", r.eyeText)
+        .add("stereo_status", statusText(r))
+        .add("stereo_status_colour", colour)
+        .add("filter_text", r.filterText)
+        .add("producer_text", r.producerText)
+        .add("version", r.versionText)
+        .add("identifier", r.identifierText)
+        .add("left_eye_name", r.leftEyeNameText)
+        .add("right_eye_name", r.rightEyeNameText)
+        .add("utc_text", r.utcTimeText)
+        .add("utc_iso", time::isoUtcText(r.captureTime))
+        .add("local_text", r.localTimeText)
+        .add("timezone_text", timeZone)
+        .add("sol_text", r.solText)
+        .add("current_sol", r.next.currentSol)
+        .add("sols_since_spirit_landing", m.solsSinceSpiritLanding)
+        .add("sols_since_opportunity_landing", m.solsSinceOpportunityLanding)
+        .add("seconds_since_spirit_landing", m.secondsSinceSpiritLanding)
+        .add("seconds_since_opportunity_landing", m.secondsSinceOpportunityLanding)
+        .add("mars_time_text", m.marsTimeText)
+        .add("landing_local_time_text", m.landingLocalTimeText)
+        .add("transpired_sols", m.breakdown.sols)
+        .add("transpired_hours", m.breakdown.remainderHours)
+        .add("transpired_minutes", m.breakdown.remainderMinutes)
+        .add("transpired_seconds", m.breakdown.remainderSeconds);
+    std::cout << json.finish() << '\n';
+}
+
+// A display whose table had no row keeps what it showed before: for the first image of a run
+// that is its design text.
+std::string shown(const std::optional<std::string>& text, const char* designText)
+{
+    return text ? *text : designText;
+}
+
+void printPlain(const std::string& name, const ImageDataResult& r, const std::string& timeZone)
+{
+    const auto& m = r.mars;
+    auto line = [](const char* caption, const std::string& value) {
+        std::printf("  %-46s %s\n", caption, value.c_str());
+    };
+    std::printf("%s\n", name.c_str());
+    line("Mars Exploration Rover No.", shown(r.roverText, "Waiting"));
+    line("Spacecraft Location.", shown(r.locationText, "Waiting"));
+    line("Imaging Camera.", shown(r.cameraText, "Waiting"));
+    line("Spacecraft Clock.", r.clockDisplay);
+    line("Image Product Type.", r.productTypeText);
+    line("Site Number.", r.site);
+    line("Drive Number Within Site.", r.drive);
+    line("Command Sequence.", r.sequence);
+    line("Sequence Category.", shown(r.categoryText, "37Waiting"));
+    line("Sequence Code", r.sequenceNumberDisplay + " = " + r.sequenceRangeText);
+    line("Camera Eye", shown(r.eyeText, "15Waiting"));
+    line("", r.stereoStatus ? r.stereoStatus->text : "This image may be part of a Stereo pair");
+    line("Spectral Response (Filter)", r.filterText);
+    line("Product Producer", shown(r.producerText, "23Waiting"));
+    line("Product Version", r.versionText);
+    line("Currently selected file name", r.identifierText);
+    line("Right Eye File Name", r.rightEyeNameText);
+    line("Left Eye File Name", r.leftEyeNameText);
+    line("Earth Time. (UTC)         =", r.utcTimeText);
+    line("Users Local Time Zone", timeZone);
+    line("Earth Time (Local)        =", r.localTimeText);
+    line("SOL", r.solText);
+    line("Martian local standard time of image capture", m.marsTimeText);
+    line("Martian time transpired since landing",
+         "Sols " + time::wholeNumberText(m.breakdown.sols) + "  Mhrs " +
+             time::wholeNumberText(m.breakdown.remainderHours) + "  Mmins " +
+             time::wholeNumberText(m.breakdown.remainderMinutes) + "  Msecs " +
+             time::wholeNumberText(m.breakdown.remainderSeconds));
+    std::printf("\n");
+}
+
+}  // namespace
+
+const char* decodeCommandUsage()
+{
+    return "  keldar-cli decode [--json] NAME...\n"
+           "      Decodes each product file name (a path or a bare name; only the part after the\n"
+           "      last '/' counts) as the first image of a run, and prints what the main window\n"
+           "      shows for it: one block per name, or with --json one JSON object per line.\n";
+}
+
+int runDecodeCommand(const std::vector<std::string>& args)
+{
+    bool json = false;
+    std::vector<std::string> names;
+    bool optionsEnded = false;
+    for (const auto& arg : args) {
+        if (!optionsEnded && arg == "--json")
+            json = true;
+        else if (!optionsEnded && arg == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            std::cerr << "keldar-cli decode: unknown option '" << arg << "'\n" << decodeCommandUsage();
+            return 2;
+        } else
+            names.push_back(arg);
+    }
+    if (names.empty()) {
+        std::cerr << "keldar-cli decode: no file name given\n" << decodeCommandUsage();
+        return 2;
+    }
+    const auto localeNames = time::LocaleNames::current();
+    const std::string timeZone = time::timeZoneName();
+    for (const auto& name : names) {
+        // Each name on its own, as the first image of a run.
+        const auto result = time::computeImageData(name, time::CarriedState{}, localeNames);
+        if (json)
+            printJson(name, result, timeZone);
+        else
+            printPlain(name, result, timeZone);
+    }
+    return 0;
+}
+
+}  // namespace keldar::cli

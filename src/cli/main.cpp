@@ -1,0 +1,75 @@
+// keldar-cli: the product decoder, the time conversions and the image pipelines of Keldar
+// from the command line, for batch work over many files and for benchmarks.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/DecodeCommand.h"
+#include "cli/ImageCommands.h"
+#include "core/sample/SampleDirectory.h"
+
+namespace {
+
+void printUsage(std::ostream& out)
+{
+    out << "Usage: keldar-cli COMMAND [ARGUMENTS]\n\n"
+           "Decodes Mars Exploration Rover product file names and processes their images.\n\n"
+           "Commands:\n"
+        << keldar::cli::decodeCommandUsage() << keldar::cli::imageCommandsUsage()
+        << "  keldar-cli make-sample DIR\n"
+           "      Writes a generated sample directory of MER-style images into DIR.\n\n"
+           "  keldar-cli --help | --version\n";
+}
+
+int makeSample(const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        std::cerr << "keldar-cli make-sample: expected one directory\n";
+        return 2;
+    }
+    const std::string error = keldar::sample::writeSampleDirectory(args[0]);
+    if (!error.empty()) {
+        std::cerr << "keldar-cli make-sample: " << error << '\n';
+        return 1;
+    }
+    std::cout << "Sample directory written to " << args[0] << '\n';
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        printUsage(std::cerr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        if (command == "--help" || command == "-h" || command == "help") {
+            printUsage(std::cout);
+            return 0;
+        }
+        if (command == "--version") {
+            std::cout << "keldar-cli " << KELDAR_VERSION << '\n';
+            return 0;
+        }
+        if (command == "decode")
+            return keldar::cli::runDecodeCommand(args);
+        if (command == "anaglyph")
+            return keldar::cli::runAnaglyphCommand(args);
+        if (command == "composite")
+            return keldar::cli::runCompositeCommand(args);
+        if (command == "sunset")
+            return keldar::cli::runSunsetCommand(args);
+        if (command == "make-sample")
+            return makeSample(args);
+    } catch (const std::exception& error) {
+        std::cerr << "keldar-cli " << command << ": " << error.what() << '\n';
+        return 1;
+    }
+    std::cerr << "keldar-cli: unknown command '" << command << "'\n";
+    printUsage(std::cerr);
+    return 2;
+}
