@@ -1,0 +1,241 @@
+#include "cli/ImageCommands.h"
+
+#include "core/imaging/AnaglyphPipeline.h"
+#include "core/imaging/ColourComposite.h"
+#include "core/imaging/ImageFile.h"
+#include "core/imaging/PixelFunctions.h"
+
+#include <charconv>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+namespace keldar::cli {
+
+namespace {
+
+using imaging::ImageBuffer;
+using imaging::ImageResult;
+
+const char kUsage[] =
+    "Image commands (OUT ending in .jpg or .jpeg, in any case, is written as JPEG at quality 100,\n"
+    "anything else as a 24-bit BMP; inputs are read the same way by their extension):\n"
+    "  anaglyph RIGHT LEFT OUT [--merge N] [--contrast N] [--brightness N]\n"
+    "      Red/cyan anaglyph: the right-eye image gives blue and green, the left-eye image red.\n"
+    "      Slider positions 0..100: merge in percent (default 50), contrast in sixteenths\n"
+    "      (default 16, unchanged), brightness (default 30, unchanged).\n"
+    "  composite RED GREEN BLUE OUT [--mer2rgb [--red N] [--blue N]]\n"
+    "      Colour composite of three band images. By default the straight combination (each\n"
+    "      band's grey value is its channel); --mer2rgb blends red and blue with the green band\n"
+    "      at the given weights in percent (default 70 each).\n"
+    "  sunset IN OUT [--passes K]\n"
+    "      Darkens the image by K steps of the sunset fade (0..256, default 256); the image\n"
+    "      needs at least two rows.\n"
+    "Exit status: 0 success, 1 read/processing/write failure, 2 usage error.\n";
+
+struct ParsedArgs {
+    std::vector<std::string> positional;
+    std::map<std::string, int> numbers;  // option name -> value
+    bool flags_mer2rgb = false;
+    bool help = false;
+};
+
+std::optional<int> parseInt(std::string_view text) {
+    int value = 0;
+    if (text.empty()) return std::nullopt;
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    if (*begin == '+') ++begin;  // from_chars takes no leading plus
+    if (begin == end) return std::nullopt;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+// Parses positionals and "--name N" / "--name=N" options. `numeric` lists the options that
+// take an integer in [lo, hi]; "--mer2rgb" is accepted only when allowMer2rgb is set.
+bool parseArgs(const char* command, const std::vector<std::string>& args,
+               const std::map<std::string, std::pair<int, int>>& numeric, bool allowMer2rgb, ParsedArgs& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            out.help = true;
+            continue;
+        }
+        if (arg == "--") {
+            for (++i; i < args.size(); ++i) out.positional.push_back(args[i]);
+            break;
+        }
+        if (arg.size() < 2 || arg[0] != '-' || arg == "-") {
+            out.positional.push_back(arg);
+            continue;
+        }
+        if (allowMer2rgb && arg == "--mer2rgb") {
+            out.flags_mer2rgb = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        }
+        const auto spec = numeric.find(name);
+        if (spec == numeric.end()) {
+            std::cerr << "keldar-cli " << command << ": unknown option '" << name << "'\n";
+            return false;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                std::cerr << "keldar-cli " << command << ": option " << name << " needs a number\n";
+                return false;
+            }
+            value = args[++i];
+        }
+        const std::optional<int> number = parseInt(*value);
+        const auto [lo, hi] = spec->second;
+        if (!number) {
+            std::cerr << "keldar-cli " << command << ": " << name << " expects a whole number from " << lo << " to "
+                      << hi << ", got '" << *value << "'\n";
+            return false;
+        }
+        if (*number < lo || *number > hi) {
+            std::cerr << "keldar-cli " << command << ": " << name << " " << *number << " is outside " << lo << ".."
+                      << hi << "\n";
+            return false;
+        }
+        if (out.numbers.count(name) != 0) {
+            std::cerr << "keldar-cli " << command << ": option " << name << " given twice\n";
+            return false;
+        }
+        out.numbers[name] = *number;
+    }
+    return true;
+}
+
+int usageError(const char* command, const std::string& message) {
+    std::cerr << "keldar-cli " << command << ": " << message << "\n"
+              << "Run 'keldar-cli --help' or 'keldar-cli " << command << " --help' for usage.\n";
+    return kExitUsage;
+}
+
+int failure(const char* command, const std::string& message) {
+    std::cerr << "keldar-cli " << command << ": " << message << "\n";
+    return kExitFailure;
+}
+
+int numberOr(const ParsedArgs& p, const std::string& name, int fallback) {
+    const auto it = p.numbers.find(name);
+    return it == p.numbers.end() ? fallback : it->second;
+}
+
+// Reads several inputs, each on its own thread: decoding dominates these commands and the
+// files are independent. Returns the first error, or "".
+std::string readAll(const std::vector<std::string>& paths, std::vector<ImageResult>& results) {
+    results.assign(paths.size(), ImageResult{});
+    std::vector<std::thread> threads;
+    try {
+        for (std::size_t i = 1; i < paths.size(); ++i) {
+            threads.emplace_back([&paths, &results, i] { results[i] = imaging::readImageFile(paths[i]); });
+        }
+    } catch (const std::system_error&) {
+        // No thread available: the remaining files are read below on this thread.
+    }
+    if (!paths.empty()) results[0] = imaging::readImageFile(paths[0]);
+    for (std::size_t i = threads.size() + 1; i < paths.size(); ++i) results[i] = imaging::readImageFile(paths[i]);
+    for (std::thread& t : threads) t.join();
+    for (const ImageResult& r : results) {
+        if (!r.ok()) return r.error;
+    }
+    return {};
+}
+
+}  // namespace
+
+const char* imageCommandsUsage() { return kUsage; }
+
+int runAnaglyphCommand(const std::vector<std::string>& args) {
+    const char* cmd = "anaglyph";
+    ParsedArgs p;
+    if (!parseArgs(cmd, args, {{"--merge", {0, 100}}, {"--contrast", {0, 100}}, {"--brightness", {0, 100}}}, false, p)) {
+        return kExitUsage;
+    }
+    if (p.help) {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (p.positional.size() != 3) return usageError(cmd, "expected RIGHT LEFT OUT");
+    imaging::AnaglyphSettings settings;
+    settings.merge = numberOr(p, "--merge", 50);
+    settings.contrast = numberOr(p, "--contrast", 16);
+    settings.brightness = numberOr(p, "--brightness", 30);
+
+    std::vector<ImageResult> inputs;
+    if (std::string error = readAll({p.positional[0], p.positional[1]}, inputs); !error.empty()) {
+        return failure(cmd, error);
+    }
+    ImageBuffer result;
+    imaging::buildAnaglyph(inputs[0].image, inputs[1].image, settings, result);
+    if (result.isEmpty()) return failure(cmd, "the anaglyph is empty");
+    if (std::string error = imaging::writeImageFile(result, p.positional[2]); !error.empty()) return failure(cmd, error);
+    return kExitOk;
+}
+
+int runCompositeCommand(const std::vector<std::string>& args) {
+    const char* cmd = "composite";
+    ParsedArgs p;
+    if (!parseArgs(cmd, args, {{"--red", {0, 100}}, {"--blue", {0, 100}}}, true, p)) return kExitUsage;
+    if (p.help) {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (p.positional.size() != 4) return usageError(cmd, "expected RED GREEN BLUE OUT");
+    if (!p.flags_mer2rgb && !p.numbers.empty()) return usageError(cmd, "--red and --blue need --mer2rgb");
+
+    std::vector<ImageResult> bands;
+    if (std::string error = readAll({p.positional[0], p.positional[1], p.positional[2]}, bands); !error.empty()) {
+        return failure(cmd, error);
+    }
+    ImageBuffer result;
+    if (p.flags_mer2rgb) {
+        const int red = numberOr(p, "--red", imaging::kMer2RgbDefaultRed);
+        const int blue = numberOr(p, "--blue", imaging::kMer2RgbDefaultBlue);
+        if (std::string error =
+                imaging::mer2rgbCombination(bands[0].image, bands[1].image, bands[2].image, red, blue, result);
+            !error.empty()) {
+            return failure(cmd, error);
+        }
+    } else {
+        imaging::straightCombination(bands[0].image, bands[1].image, bands[2].image, result);
+    }
+    if (result.isEmpty()) return failure(cmd, "the composite is empty");
+    if (std::string error = imaging::writeImageFile(result, p.positional[3]); !error.empty()) return failure(cmd, error);
+    return kExitOk;
+}
+
+int runSunsetCommand(const std::vector<std::string>& args) {
+    const char* cmd = "sunset";
+    ParsedArgs p;
+    if (!parseArgs(cmd, args, {{"--passes", {0, imaging::kSunsetPasses}}}, false, p)) return kExitUsage;
+    if (p.help) {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (p.positional.size() != 2) return usageError(cmd, "expected IN OUT");
+    const int passes = numberOr(p, "--passes", imaging::kSunsetPasses);
+
+    ImageResult input = imaging::readImageFile(p.positional[0]);
+    if (!input.ok()) return failure(cmd, input.error);
+    const imaging::SunsetOutcome outcome = imaging::sunsetFade(input.image, nullptr, passes);
+    if (outcome == imaging::SunsetOutcome::BitmapError) {
+        return failure(cmd, std::string(imaging::kSunsetBitmapError) + ": the image needs at least two rows");
+    }
+    if (std::string error = imaging::writeImageFile(input.image, p.positional[1]); !error.empty()) {
+        return failure(cmd, error);
+    }
+    return kExitOk;
+}
+
+}  // namespace keldar::cli

@@ -1,0 +1,44 @@
+#pragma once
+// The whole anaglyph computation from the two eye images and the three slider positions:
+// Make Cyan (or Make Blue) of the right eye, Make Red of the left eye, MergeBitmaps,
+// ContrastFunction and BrightnessFunction, fused into a single pass over the pixels.
+//
+// Contrast followed by brightness depends only on the byte value, and so does the merge of a
+// byte with the zero byte of the other layer, so each output byte is a 256-entry table lookup
+// of one input byte. The result is bit-identical to running the separate functions in order.
+
+#include "core/imaging/ImageBuffer.h"
+
+namespace keldar::imaging {
+
+enum class AnaglyphLayer {
+    Cyan,  // right eye gives blue and green: red/cyan anaglyph
+    Blue,  // right eye gives blue only: red/blue anaglyph
+};
+
+struct AnaglyphSettings {
+    int merge = 50;       // percent, 0..100
+    int contrast = 16;    // sixteenths, 0..100; 16 leaves bytes unchanged
+    int brightness = 30;  // 0..100; 30 adds nothing
+    AnaglyphLayer layer = AnaglyphLayer::Cyan;
+};
+
+// Positions outside 0..100 are clamped to the slider range.
+AnaglyphSettings clampedSettings(const AnaglyphSettings& settings);
+
+// Builds the anaglyph into `out`, which is resized in place (no allocation when it already
+// holds a picture at least as large). Result size: the least width and height of the eyes.
+// `out` must be neither eye image.
+void buildAnaglyph(const ImageBuffer& rightEye, const ImageBuffer& leftEye, const AnaglyphSettings& settings,
+                   ImageBuffer& out);
+
+// The same from already built layers (any content: every byte of both layers takes part in
+// the merge, as MergeBitmaps defines it). `settings.layer` is ignored.
+void buildAnaglyphFromLayers(const ImageBuffer& cyanLayer, const ImageBuffer& redLayer,
+                             const AnaglyphSettings& settings, ImageBuffer& out);
+
+// The step-by-step reference: the separate pixel functions in order, each into a new buffer.
+ImageBuffer buildAnaglyphSequential(const ImageBuffer& rightEye, const ImageBuffer& leftEye,
+                                    const AnaglyphSettings& settings);
+
+}  // namespace keldar::imaging

@@ -1,0 +1,618 @@
+#include "core/imaging/ImageFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace keldar::imaging {
+
+namespace {
+
+std::string lowerCase(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
+std::string errnoText(int err) { return std::strerror(err); }
+
+// ---------------------------------------------------------------------------------------------
+// JPEG
+
+// libjpeg reports fatal errors through error_exit, whose default ends the process. This
+// manager jumps back to the caller with the formatted message instead.
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegErrorExit(j_common_ptr cinfo) {
+    auto* mgr = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, mgr->message);
+    std::longjmp(mgr->jump, 1);
+}
+
+// Warnings that mean the pixels are not what the file should hold (truncated or damaged
+// entropy data) are treated as errors; libjpeg would otherwise fill the rest with grey.
+void jpegEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace messages
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC ||
+        code == JWRN_HUFF_BAD_CODE) {
+        jpegErrorExit(cinfo);
+    }
+    cinfo->err->num_warnings++;
+}
+
+void jpegSilentOutput(j_common_ptr) {}
+
+void initJpegErrors(JpegErrorManager& mgr) {
+    jpeg_std_error(&mgr.pub);
+    mgr.pub.error_exit = jpegErrorExit;
+    mgr.pub.emit_message = jpegEmitMessage;
+    mgr.pub.output_message = jpegSilentOutput;
+    mgr.message[0] = '\0';
+}
+
+// Adobe CMYK/YCCK JPEGs store inverted ink values; converting them keeps such files
+// readable instead of refusing them.
+void cmykRowToBgr(const std::uint8_t* in, std::uint8_t* out, int width, bool inverted) {
+    for (int x = 0; x < width; ++x) {
+        int c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[3 * x + 0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+        out[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        out[3 * x + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Everything that can longjmp lives in this function; the objects it touches that have
+// destructors (the result and the scratch row) are owned by the caller.
+bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& image,
+                    std::vector<std::uint8_t>& scratch, std::string& error) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager mgr;
+    initJpegErrors(mgr);
+    cinfo.err = &mgr.pub;
+    if (setjmp(mgr.jump)) {
+        error = std::string("corrupt JPEG data: ") + mgr.message;
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+
+    // No object with a destructor may live in this frame across a longjmp, so the message goes
+    // straight into the caller's string.
+    error = checkImageLimits(cinfo.image_width, cinfo.image_height);
+    if (!error.empty()) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    // libjpeg-turbo writes blue, green, red directly, so rows land in the buffer unchanged.
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+
+    const int width = static_cast<int>(cinfo.output_width);
+    const int height = static_cast<int>(cinfo.output_height);
+    bool allocated = true;
+    try {
+        image.resize(width, height);
+        if (cmyk) scratch.resize(static_cast<std::size_t>(width) * 4);
+    } catch (const std::bad_alloc&) {
+        allocated = false;
+    }
+    if (!allocated) {
+        error = "out of memory decoding a " + std::to_string(width) + " x " + std::to_string(height) + " JPEG";
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    const bool adobeInverted = cinfo.saw_Adobe_marker;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW rowPtr = cmyk ? scratch.data() : image.row(y);
+        jpeg_read_scanlines(&cinfo, &rowPtr, 1);
+        if (cmyk) cmykRowToBgr(scratch.data(), image.row(y), width, adobeInverted);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+struct MemDest {
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+};
+
+bool encodeJpegInto(const ImageBuffer& image, int quality, MemDest& dest, std::string& error) {
+    jpeg_compress_struct cinfo;
+    JpegErrorManager mgr;
+    initJpegErrors(mgr);
+    cinfo.err = &mgr.pub;
+    if (setjmp(mgr.jump)) {
+        error = std::string("JPEG encoding failed: ") + mgr.message;
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &dest.buffer, &dest.size);
+    cinfo.image_width = static_cast<JDIMENSION>(image.width());
+    cinfo.image_height = static_cast<JDIMENSION>(image.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    // No chroma subsampling: every component at full resolution (4:4:4).
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        cinfo.comp_info[c].h_samp_factor = 1;
+        cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        // libjpeg does not write through the row pointer; its API just is not const-correct.
+        JSAMPROW rowPtr = const_cast<std::uint8_t*>(image.row(static_cast<int>(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &rowPtr, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// BMP
+
+std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::int32_t le32s(const std::uint8_t* p) { return static_cast<std::int32_t>(le32(p)); }
+
+void put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+// One colour channel described by a bit mask (16- and 32-bit BMPs): shift it down and widen
+// it to 8 bits with rounding.
+struct MaskChannel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t max = 0;
+
+    explicit MaskChannel(std::uint32_t m) : mask(m) {
+        if (mask == 0) return;
+        while (((mask >> shift) & 1u) == 0) ++shift;
+        max = mask >> shift;
+    }
+    std::uint8_t operator()(std::uint32_t px) const {
+        if (max == 0) return 0;
+        const std::uint64_t v = (px & mask) >> shift;
+        return static_cast<std::uint8_t>((v * 255 + max / 2) / max);
+    }
+};
+
+bool isContiguousMask(std::uint32_t m) {
+    if (m == 0) return true;
+    while ((m & 1u) == 0) m >>= 1;
+    return (m & (m + 1)) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+ImageFileKind imageFileKindFor(const std::string& path) {
+    // The extension is taken from the last component only: a dot in a directory name counts not.
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return ImageFileKind::Bmp;
+    const std::string ext = lowerCase(path.substr(dot));
+    return (ext == ".jpg" || ext == ".jpeg") ? ImageFileKind::Jpeg : ImageFileKind::Bmp;
+}
+
+std::string checkImageLimits(long long width, long long height) {
+    if (width <= 0 || height <= 0) {
+        return "invalid image dimensions " + std::to_string(width) + " x " + std::to_string(height);
+    }
+    if (width > kMaxImageSide || height > kMaxImageSide) {
+        return "image dimensions " + std::to_string(width) + " x " + std::to_string(height) +
+               " exceed the limit of " + std::to_string(kMaxImageSide) + " pixels per side";
+    }
+    const std::size_t bytes = ImageBuffer::strideFor(static_cast<int>(width)) * static_cast<std::size_t>(height);
+    if (bytes > kMaxImageBytes) {
+        return "image dimensions " + std::to_string(width) + " x " + std::to_string(height) +
+               " exceed the limit of " + std::to_string(kMaxImageBytes / (1024 * 1024)) + " MiB of pixels";
+    }
+    return {};
+}
+
+ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size) {
+    ImageResult result;
+    if (data == nullptr || size == 0) {
+        result.error = "empty JPEG data";
+        return result;
+    }
+    if (size < 2 || data[0] != 0xFF || data[1] != 0xD8) {
+        result.error = "not a JPEG file (no start-of-image marker)";
+        return result;
+    }
+    std::vector<std::uint8_t> scratch;
+    if (!decodeJpegInto(data, size, result.image, scratch, result.error)) {
+        result.image = ImageBuffer();
+        if (result.error.empty()) result.error = "JPEG decoding failed";
+    }
+    return result;
+}
+
+ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
+    ImageResult result;
+    auto fail = [&result](std::string message) {
+        result.error = std::move(message);
+        result.image = ImageBuffer();
+        return result;
+    };
+    if (data == nullptr || size == 0) return fail("empty BMP data");
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') return fail("not a BMP file (no \"BM\" signature)");
+    if (size < 14 + 12) return fail("truncated BMP file: header incomplete");
+
+    const std::uint32_t pixelOffset = le32(data + 10);
+    const std::uint32_t infoSize = le32(data + 14);
+    if (infoSize != 12 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 64 &&
+        infoSize != 108 && infoSize != 124) {
+        return fail("unsupported BMP header size " + std::to_string(infoSize));
+    }
+    if (14 + static_cast<std::size_t>(infoSize) > size) return fail("truncated BMP file: header incomplete");
+
+    const std::uint8_t* info = data + 14;
+    long long width = 0;
+    long long height = 0;
+    int bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    if (infoSize == 12) {  // OS/2 core header: 16-bit unsigned sizes, 3-byte palette entries
+        width = le16(info + 4);
+        height = le16(info + 6);
+        bitCount = le16(info + 10);
+    } else {
+        width = le32s(info + 4);
+        height = le32s(info + 8);
+        bitCount = le16(info + 14);
+        compression = le32(info + 16);
+        coloursUsed = le32(info + 32);
+    }
+    const bool topDown = height < 0;
+    if (width < 0) return fail("invalid BMP: negative width " + std::to_string(width));
+    if (topDown) height = -height;  // INT32_MIN negates fine in long long and then fails the limit
+    if (width == 0 || height == 0) {
+        return fail("invalid BMP: empty image " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    const std::string limitError = checkImageLimits(width, height);
+    if (!limitError.empty()) return fail("BMP " + limitError);
+
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
+        return fail("unsupported BMP bit depth " + std::to_string(bitCount));
+    }
+
+    // Channel masks for 16- and 32-bit files.
+    std::uint32_t masks[3] = {0, 0, 0};  // red, green, blue
+    if (compression == 0) {
+        if (bitCount == 16) {
+            masks[0] = 0x7C00;
+            masks[1] = 0x03E0;
+            masks[2] = 0x001F;
+        } else if (bitCount == 32) {
+            masks[0] = 0x00FF0000;
+            masks[1] = 0x0000FF00;
+            masks[2] = 0x000000FF;
+        }
+    } else if ((compression == 3 || compression == 6) && (bitCount == 16 || bitCount == 32)) {
+        // Masks follow a 40-byte header, or sit inside a larger one at the same place.
+        if (14 + 40 + 12 > size) return fail("truncated BMP file: bit masks missing");
+        masks[0] = le32(data + 14 + 40);
+        masks[1] = le32(data + 14 + 44);
+        masks[2] = le32(data + 14 + 48);
+        for (std::uint32_t m : masks) {
+            if (!isContiguousMask(m)) return fail("invalid BMP: non-contiguous colour mask");
+        }
+    } else if (compression == 1 || compression == 2) {
+        return fail("unsupported BMP compression (run-length encoded)");
+    } else {
+        return fail("unsupported BMP compression type " + std::to_string(compression));
+    }
+
+    // Palette for 1-, 4- and 8-bit files; indices beyond it read as black.
+    std::uint8_t palette[256][3] = {};
+    if (bitCount <= 8) {
+        const std::uint32_t maxColours = 1u << bitCount;
+        std::uint32_t count = coloursUsed == 0 ? maxColours : std::min(coloursUsed, maxColours);
+        const std::size_t entrySize = infoSize == 12 ? 3 : 4;
+        const std::size_t paletteStart = 14 + static_cast<std::size_t>(infoSize);
+        if (paletteStart + entrySize * count > size) return fail("truncated BMP file: palette incomplete");
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint8_t* e = data + paletteStart + entrySize * i;
+            palette[i][0] = e[0];
+            palette[i][1] = e[1];
+            palette[i][2] = e[2];
+        }
+    }
+
+    const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
+    const std::uint64_t needed = static_cast<std::uint64_t>(pixelOffset) + rowBytes * static_cast<std::uint64_t>(height);
+    if (pixelOffset < 14 + infoSize || pixelOffset > size) return fail("invalid BMP: pixel data offset out of range");
+    if (needed > size) {
+        return fail("truncated BMP file: " + std::to_string(size) + " bytes, pixel data needs " + std::to_string(needed));
+    }
+
+    try {
+        result.image.resize(static_cast<int>(width), static_cast<int>(height));
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory reading a BMP file");
+    }
+    const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    for (int y = 0; y < h; ++y) {
+        const int fileRow = topDown ? y : h - 1 - y;
+        const std::uint8_t* in = data + pixelOffset + rowBytes * static_cast<std::uint64_t>(fileRow);
+        std::uint8_t* out = result.image.row(y);
+        switch (bitCount) {
+            case 24:
+                std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
+                break;
+            case 32:
+                for (int x = 0; x < w; ++x) {
+                    const std::uint32_t px = le32(in + 4 * x);
+                    out[3 * x + 0] = blue(px);
+                    out[3 * x + 1] = green(px);
+                    out[3 * x + 2] = red(px);
+                }
+                break;
+            case 16:
+                for (int x = 0; x < w; ++x) {
+                    const std::uint32_t px = le16(in + 2 * x);
+                    out[3 * x + 0] = blue(px);
+                    out[3 * x + 1] = green(px);
+                    out[3 * x + 2] = red(px);
+                }
+                break;
+            default: {  // 1, 4, 8 bits per pixel, most significant bits first
+                const int perByte = 8 / bitCount;
+                const int indexMask = (1 << bitCount) - 1;
+                for (int x = 0; x < w; ++x) {
+                    const int byte = in[x / perByte];
+                    const int shift = 8 - bitCount * (x % perByte + 1);
+                    const int index = (byte >> shift) & indexMask;
+                    out[3 * x + 0] = palette[index][0];
+                    out[3 * x + 1] = palette[index][1];
+                    out[3 * x + 2] = palette[index][2];
+                }
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+namespace {
+
+std::string readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot open " + path + ": " + errnoText(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return "cannot read " + path + ": " + errnoText(err);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return "cannot read " + path + ": is a directory";
+    }
+    if (st.st_size == 0) {
+        ::close(fd);
+        return "cannot read " + path + ": the file is empty (0 bytes)";
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxImageFileBytes) {
+        ::close(fd);
+        return "cannot read " + path + ": file larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
+    }
+    try {
+        out.resize(static_cast<std::size_t>(st.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return "cannot read " + path + ": out of memory";
+    }
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            return "cannot read " + path + ": " + errnoText(err);
+        }
+        if (n == 0) break;  // the file shrank while being read
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(got);
+    if (got == 0) return "cannot read " + path + ": the file is empty (0 bytes)";
+    return {};
+}
+
+}  // namespace
+
+ImageResult readImageFile(const std::string& path) {
+    ImageResult result;
+    if (path.empty()) {
+        result.error = "no file name given";
+        return result;
+    }
+    std::vector<std::uint8_t> bytes;
+    result.error = readWholeFile(path, bytes);
+    if (!result.ok()) return result;
+    result = imageFileKindFor(path) == ImageFileKind::Jpeg ? decodeJpeg(bytes.data(), bytes.size())
+                                                           : decodeBmp(bytes.data(), bytes.size());
+    if (!result.ok()) result.error = path + ": " + result.error;
+    return result;
+}
+
+std::string encodeJpegTo(const ImageBuffer& image, std::vector<std::uint8_t>& out, int quality) {
+    out.clear();
+    if (image.isEmpty()) return "cannot encode an empty image";
+    if (quality < 1 || quality > 100) return "JPEG quality " + std::to_string(quality) + " outside 1..100";
+    if (image.width() > 65500 || image.height() > 65500) return "image too large for JPEG";
+    MemDest dest;
+    std::string error;
+    const bool ok = encodeJpegInto(image, quality, dest, error);
+    if (ok) {
+        try {
+            out.assign(dest.buffer, dest.buffer + dest.size);
+        } catch (const std::bad_alloc&) {
+            error = "out of memory encoding JPEG";
+        }
+    }
+    std::free(dest.buffer);
+    return ok ? error : (error.empty() ? std::string("JPEG encoding failed") : error);
+}
+
+std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality) {
+    std::vector<std::uint8_t> out;
+    if (!encodeJpegTo(image, out, quality).empty()) out.clear();
+    return out;
+}
+
+std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (image.isEmpty()) return "cannot encode an empty image";
+    const std::size_t stride = ImageBuffer::strideFor(image.width());  // BMP rows pad to 4 as ours do
+    const std::size_t pixelBytes = stride * static_cast<std::size_t>(image.height());
+    if (pixelBytes > 0xFFFFFFFFu - 54) return "image too large for a BMP file";
+    try {
+        out.assign(54 + pixelBytes, 0);
+    } catch (const std::bad_alloc&) {
+        return "out of memory encoding BMP";
+    }
+    std::uint8_t* h = out.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(h + 2, static_cast<std::uint32_t>(out.size()));
+    put32(h + 10, 54);
+    put32(h + 14, 40);
+    put32(h + 18, static_cast<std::uint32_t>(image.width()));
+    put32(h + 22, static_cast<std::uint32_t>(image.height()));  // positive: bottom-up rows
+    put16(h + 26, 1);
+    put16(h + 28, 24);
+    put32(h + 30, 0);
+    put32(h + 34, static_cast<std::uint32_t>(pixelBytes));
+    put32(h + 38, 2835);  // 72 dots per inch
+    put32(h + 42, 2835);
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width()) * 3;
+    for (int y = 0; y < image.height(); ++y) {
+        // Copy the pixels only; the fill bytes stay zero whatever the buffer holds there.
+        std::memcpy(out.data() + 54 + stride * static_cast<std::size_t>(image.height() - 1 - y), image.row(y), rowBytes);
+    }
+    return {};
+}
+
+std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    if (path.empty()) return "no file name given";
+    const std::size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty()) return "cannot write " + path + ": not a file name";
+
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    std::string tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempPath = dir + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+                   std::to_string(counter.fetch_add(1)) + "-" + std::to_string(rd() % 100000);
+        // 0666 lets the umask decide the final permissions, as for any newly created file.
+        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return "cannot write " + path + ": " + errnoText(errno);
+    }
+    if (fd < 0) return "cannot write " + path + ": no free temporary name";
+
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            ::unlink(tempPath.c_str());
+            return "cannot write " + path + ": " + errnoText(err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return "cannot write " + path + ": " + errnoText(err);
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tempPath.c_str());
+        return "cannot write " + path + ": " + errnoText(err);
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tempPath.c_str());
+        return "cannot write " + path + ": " + errnoText(err);
+    }
+    return {};
+}
+
+std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality) {
+    std::vector<std::uint8_t> bytes;
+    std::string error = encodeJpegTo(image, bytes, quality);
+    if (!error.empty()) return "cannot write " + path + ": " + error;
+    return writeFileAtomically(path, bytes.data(), bytes.size());
+}
+
+std::string writeBmpFile(const ImageBuffer& image, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    std::string error = encodeBmpTo(image, bytes);
+    if (!error.empty()) return "cannot write " + path + ": " + error;
+    return writeFileAtomically(path, bytes.data(), bytes.size());
+}
+
+std::string writeImageFile(const ImageBuffer& image, const std::string& path) {
+    return imageFileKindFor(path) == ImageFileKind::Jpeg ? writeJpegFile(image, path, 100) : writeBmpFile(image, path);
+}
+
+}  // namespace keldar::imaging

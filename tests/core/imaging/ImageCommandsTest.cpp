@@ -1,0 +1,177 @@
+#include "cli/ImageCommands.h"
+
+#include "core/imaging/AnaglyphPipeline.h"
+#include "core/imaging/ColourComposite.h"
+#include "core/imaging/ImageFile.h"
+#include "core/imaging/PixelFunctions.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace keldar::cli {
+namespace {
+
+using imaging::ImageBuffer;
+using imaging::readImageFile;
+using imaging::testing::randomImage;
+using imaging::testing::ScratchDir;
+using imaging::testing::writeBytes;
+
+class ImageCommandsTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+
+    std::string save(const std::string& name, const ImageBuffer& img) {
+        const std::string path = dir.file(name);
+        EXPECT_EQ(imaging::writeImageFile(img, path), "");
+        return path;
+    }
+
+    // Runs a command, capturing stderr.
+    int run(int (*cmd)(const std::vector<std::string>&), const std::vector<std::string>& args, std::string* err = nullptr) {
+        ::testing::internal::CaptureStderr();
+        const int rc = cmd(args);
+        const std::string text = ::testing::internal::GetCapturedStderr();
+        if (err) *err = text;
+        return rc;
+    }
+
+    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
+};
+
+TEST_F(ImageCommandsTest, AnaglyphMatchesThePipeline) {
+    const ImageBuffer right = randomImage(20, 14, 1), left = randomImage(17, 16, 2);
+    const std::string r = save("r.bmp", right), l = save("l.bmp", left);
+    const struct {
+        std::vector<std::string> options;
+        imaging::AnaglyphSettings settings;
+    } cases[] = {
+        {{}, {50, 16, 30}},
+        {{"--merge", "0"}, {0, 16, 30}},
+        {{"--merge=100", "--contrast", "32", "--brightness", "45"}, {100, 32, 45}},
+        {{"--brightness", "0", "--contrast", "+7"}, {50, 7, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {r, l, dir.file("out.bmp")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(run(runAnaglyphCommand, args), kExitOk);
+        ImageBuffer expected;
+        imaging::buildAnaglyph(right, left, c.settings, expected);
+        EXPECT_TRUE(readImageFile(dir.file("out.bmp")).image == expected);
+    }
+    // Options may precede the file names; JPEG output by extension.
+    ASSERT_EQ(run(runAnaglyphCommand, {"--merge", "60", r, l, dir.file("out.JPG")}), kExitOk);
+    const imaging::ImageResult jpeg = readImageFile(dir.file("out.JPG"));
+    ASSERT_TRUE(jpeg.ok());
+    EXPECT_EQ(jpeg.image.width(), 17);
+    EXPECT_EQ(jpeg.image.height(), 14);
+}
+
+TEST_F(ImageCommandsTest, UsageErrorsReturnTwoAndWriteNothing) {
+    const std::string r = save("r.bmp", randomImage(4, 4, 1)), l = save("l.bmp", randomImage(4, 4, 2));
+    const std::string out = dir.file("out.jpg");
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{}, "expected RIGHT LEFT OUT"},
+        {{r, l}, "expected RIGHT LEFT OUT"},
+        {{r, l, out, "extra"}, "expected RIGHT LEFT OUT"},
+        {{r, l, out, "--merge", "101"}, "outside 0..100"},
+        {{r, l, out, "--contrast", "-1"}, "outside 0..100"},
+        {{r, l, out, "--brightness", "1.5"}, "whole number"},
+        {{r, l, out, "--merge", "abc"}, "whole number"},
+        {{r, l, out, "--merge", ""}, "whole number"},
+        {{r, l, out, "--merge"}, "needs a number"},
+        {{r, l, out, "--merge", "5", "--merge", "6"}, "given twice"},
+        {{r, l, out, "--speed", "3"}, "unknown option"},
+        {{r, l, out, "--mer2rgb"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        std::string err;
+        EXPECT_EQ(run(runAnaglyphCommand, c.args, &err), kExitUsage) << c.message;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_FALSE(exists("out.jpg"));
+    }
+}
+
+TEST_F(ImageCommandsTest, ProcessingFailuresReturnOneAndLeaveNothing) {
+    const std::string good = save("good.bmp", randomImage(4, 4, 1));
+    writeBytes(dir.file("broken.jpg"), {0xFF, 0xD8, 0xFF});
+    std::string err;
+    EXPECT_EQ(run(runAnaglyphCommand, {good, dir.file("missing.jpg"), dir.file("out.jpg")}, &err), kExitFailure);
+    EXPECT_NE(err.find("missing.jpg"), std::string::npos) << err;
+    EXPECT_EQ(run(runAnaglyphCommand, {dir.file("broken.jpg"), good, dir.file("out.jpg")}, &err), kExitFailure);
+    EXPECT_NE(err.find("broken.jpg"), std::string::npos) << err;
+    EXPECT_EQ(run(runAnaglyphCommand, {good, good, dir.file("nodir/out.jpg")}, &err), kExitFailure);
+    EXPECT_NE(err.find("nodir/out.jpg"), std::string::npos) << err;
+    EXPECT_FALSE(exists("out.jpg"));
+    EXPECT_EQ(run(runCompositeCommand, {good, dir.file("missing.bmp"), good, dir.file("out.jpg")}), kExitFailure);
+    EXPECT_EQ(run(runSunsetCommand, {dir.file("missing.bmp"), dir.file("out.jpg")}), kExitFailure);
+    EXPECT_FALSE(exists("out.jpg"));
+}
+
+TEST_F(ImageCommandsTest, CompositeStraightAndBlended) {
+    const ImageBuffer r = randomImage(9, 7, 1), g = randomImage(8, 8, 2), b = randomImage(10, 6, 3);
+    const std::string rp = save("r.bmp", r), gp = save("g.bmp", g), bp = save("b.bmp", b);
+
+    ASSERT_EQ(run(runCompositeCommand, {rp, gp, bp, dir.file("straight.bmp")}), kExitOk);
+    EXPECT_TRUE(readImageFile(dir.file("straight.bmp")).image == imaging::combineAllChannels(r, g, b));
+
+    const struct {
+        std::vector<std::string> options;
+        int red, blue;
+    } cases[] = {{{"--mer2rgb"}, 70, 70}, {{"--mer2rgb", "--red", "20"}, 20, 70}, {{"--blue=0", "--mer2rgb", "--red", "100"}, 100, 0}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {rp, gp, bp, dir.file("blend.bmp")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(run(runCompositeCommand, args), kExitOk);
+        ImageBuffer expected;
+        ASSERT_EQ(imaging::mer2rgbCombination(r, g, b, c.red, c.blue, expected), "");
+        EXPECT_TRUE(readImageFile(dir.file("blend.bmp")).image == expected) << c.red << "/" << c.blue;
+    }
+
+    std::string err;
+    EXPECT_EQ(run(runCompositeCommand, {rp, gp, bp, dir.file("x.bmp"), "--red", "20"}, &err), kExitUsage);
+    EXPECT_NE(err.find("need --mer2rgb"), std::string::npos) << err;
+    EXPECT_EQ(run(runCompositeCommand, {rp, gp, dir.file("x.bmp")}), kExitUsage);
+    EXPECT_EQ(run(runCompositeCommand, {rp, gp, bp, dir.file("x.bmp"), "--mer2rgb", "--blue", "200"}), kExitUsage);
+    EXPECT_FALSE(exists("x.bmp"));
+}
+
+TEST_F(ImageCommandsTest, SunsetPasses) {
+    const ImageBuffer in = randomImage(6, 5, 9);
+    const std::string ip = save("in.bmp", in);
+    for (int passes : {0, 1, 10, 256}) {
+        ASSERT_EQ(run(runSunsetCommand, {ip, dir.file("out.bmp"), "--passes", std::to_string(passes)}), kExitOk);
+        const ImageBuffer out = readImageFile(dir.file("out.bmp")).image;
+        ASSERT_EQ(out.width(), 6);
+        for (int y = 0; y < 5; ++y) {
+            for (int i = 0; i < 18; ++i) ASSERT_EQ(out.row(y)[i], std::max(in.row(y)[i] - passes, 0)) << passes;
+        }
+    }
+    std::string err;
+    const std::string oneRow = save("row.bmp", randomImage(8, 1, 3));
+    EXPECT_EQ(run(runSunsetCommand, {oneRow, dir.file("o.bmp")}, &err), kExitFailure);
+    EXPECT_NE(err.find("Bitmap Error"), std::string::npos) << err;
+    EXPECT_EQ(run(runSunsetCommand, {ip, dir.file("o.bmp"), "--passes", "257"}), kExitUsage);
+    EXPECT_EQ(run(runSunsetCommand, {ip, dir.file("o.bmp"), "--passes", "x"}), kExitUsage);
+    EXPECT_EQ(run(runSunsetCommand, {ip}), kExitUsage);
+    EXPECT_FALSE(exists("o.bmp"));
+}
+
+TEST_F(ImageCommandsTest, HelpAndUsageText) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(runAnaglyphCommand({"--help"}), kExitOk);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("anaglyph RIGHT LEFT OUT"), std::string::npos);
+    const std::string usage = imageCommandsUsage();
+    for (const char* word : {"anaglyph RIGHT LEFT OUT", "composite RED GREEN BLUE OUT", "--mer2rgb", "sunset IN OUT", "--passes"}) {
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+    }
+}
+
+}  // namespace
+}  // namespace keldar::cli
