@@ -1,0 +1,133 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <QUrl>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "core/time/EarthTime.h"
+
+namespace keldar::platform {
+
+namespace {
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace
+
+void QtPlatform::information(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Information, text);
+}
+
+void QtPlatform::warning(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Warning, text);
+}
+
+void QtPlatform::error(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Critical, text);
+}
+
+QString QtPlatform::openFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+}
+
+QString QtPlatform::saveFileName(QWidget* parent, const QString& caption, const QString& path,
+                                 const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, path, filter);
+}
+
+bool QtPlatform::openDocument(const QString& pathOrUrl) {
+    // A plain path is a local file; anything with a scheme (http:, mailto:) is a URL.
+    const QUrl url = QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl)
+                                                       : QUrl(pathOrUrl, QUrl::TolerantMode);
+    return QDesktopServices::openUrl(url);
+}
+
+bool QtPlatform::startProgram(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+void QtPlatform::beep() { QApplication::beep(); }
+
+void QtPlatform::pause(int milliseconds) {
+    // Like a sleep for the user (no input is taken), but the windows still repaint.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        const qint64 left = milliseconds - timer.elapsed();
+        if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 5)));
+    }
+}
+
+QString QtPlatform::timeZoneName() {
+    return QString::fromStdString(keldar::time::timeZoneName());
+}
+
+QDateTime QtPlatform::currentLocalTime() { return QDateTime::currentDateTime(); }
+
+QDateTime QtPlatform::currentUtcTime() { return QDateTime::currentDateTimeUtc(); }
+
+int niceValueFor(ThreadPriority priority) {
+    switch (priority) {
+    case ThreadPriority::Idle: return 19;
+    case ThreadPriority::Lowest: return 10;
+    case ThreadPriority::Lower: return 5;
+    case ThreadPriority::Normal: return 0;
+    case ThreadPriority::Higher: return -5;
+    case ThreadPriority::Highest: return -10;
+    }
+    return 0;
+}
+
+bool QtPlatform::setThreadPriority(ThreadPriority priority) {
+    // On Linux the nice value of a thread is set through its thread id.
+    const auto threadId = static_cast<id_t>(gettid());
+    return setpriority(PRIO_PROCESS, threadId, niceValueFor(priority)) == 0;
+}
+
+void QtPlatform::copyImageToClipboard(const QImage& image) {
+    QApplication::clipboard()->setImage(image);
+}
+
+bool QtPlatform::clipboardHasImage() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data != nullptr && data->hasImage();
+}
+
+QImage QtPlatform::clipboardImage() { return QApplication::clipboard()->image(); }
+
+bool QtPlatform::printImage(QWidget* owner, const QImage& image) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, owner);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    // Screen size on paper: one screen pixel becomes printer-dpi / screen-dpi dots.
+    const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    const double screenDpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+    const double scale = printer.resolution() / (screenDpi > 0 ? screenDpi : 96.0);
+    painter.scale(scale, scale);
+    painter.drawImage(QPoint(0, 0), image);
+    return painter.end();
+}
+
+}  // namespace keldar::platform

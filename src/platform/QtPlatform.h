@@ -1,0 +1,42 @@
+#pragma once
+// The desktop as Qt and Linux provide it: message boxes, dialogs, xdg "open", the clipboard,
+// the print dialog and the scheduling priority of the user-interface thread.
+
+#include "platform/Platform.h"
+
+namespace keldar::platform {
+
+class QtPlatform final : public Platform {
+public:
+    void information(QWidget* parent, const QString& text) override;
+    void warning(QWidget* parent, const QString& text) override;
+    void error(QWidget* parent, const QString& text) override;
+
+    QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
+                         const QString& filter) override;
+
+    bool openDocument(const QString& pathOrUrl) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+
+    void beep() override;
+    void pause(int milliseconds) override;
+
+    QString timeZoneName() override;
+    QDateTime currentLocalTime() override;
+    QDateTime currentUtcTime() override;
+
+    bool setThreadPriority(ThreadPriority priority) override;
+
+    void copyImageToClipboard(const QImage& image) override;
+    bool clipboardHasImage() override;
+    QImage clipboardImage() override;
+
+    bool printImage(QWidget* owner, const QImage& image) override;
+};
+
+// The nice value that stands for each level on Linux (0 is normal; higher is lower priority).
+int niceValueFor(ThreadPriority priority);
+
+}  // namespace keldar::platform

@@ -1,0 +1,39 @@
+#include "ui/app/Controls.h"
+
+#include <QPalette>
+
+namespace keldar::ui {
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    if (!name.isEmpty()) label->setObjectName(name);
+    return label;
+}
+
+QLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour) {
+    QLabel* label = makeLabel(parent, name, text);
+    setTextColour(label, colour);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
+void showText(QLabel* label, const QString& text) {
+    if (label->text() == text) return;
+    label->setText(text);
+    label->repaint();
+}
+
+void setTextColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+}  // namespace keldar::ui

@@ -1,0 +1,57 @@
+#pragma once
+// The directory walk of the Image action: which file of the list gets loaded, how files that
+// are not pictures are skipped, and which messages the user sees at the ends of the list.
+// No widgets: the main window is the host that owns the list and the image.
+
+#include <QString>
+
+namespace keldar::ui {
+
+inline const QString kEndOfDirectoryMessage =
+    QStringLiteral("End of directory, no more images in this directory !");
+inline const QString kStartOfDirectoryMessage = QStringLiteral("Start of directory !");
+inline const QString kNoMoreImagesMessage = QStringLiteral("Invalid image Load attempt! No more images");
+inline const QString kNoImageFilesMessage =
+    QStringLiteral("No valid image filetypes (BMP, JPG) found in this directory !");
+
+class ImageWalkHost {
+public:
+    virtual ~ImageWalkHost() = default;
+    virtual int fileCount() = 0;
+    virtual int selectedIndex() = 0;         // -1 when no entry is selected
+    virtual void select(int index) = 0;      // -1 clears; a change by the program
+    virtual QString selectedPath() = 0;      // "" when no entry is selected
+    // Records the file about to be tried (path, directory, home and category directories).
+    virtual void prepareAttempt(const QString& path) = 0;
+    // True when the picture was loaded into the main image, false when the file is not a
+    // loadable picture. Throws when the file cannot be opened at all: the walk ends there.
+    virtual bool loadPicture(const QString& path) = 0;
+    virtual void stopSlideshowAndSearch() = 0;
+    virtual void information(const QString& text) = 0;
+    virtual void warning(const QString& text) = 0;
+};
+
+struct ImageWalkOptions {
+    bool loop = true;              // "Check Loop Slideshow"
+    bool steppingBack = false;     // set by the pages' "Previous" buttons
+    bool slideshowTicked = false;  // the "Slideshow" check box
+};
+
+struct ImageWalkResult {
+    int fileCount = 0;
+    int fileIndex = 0;         // as taken at the start of the walk
+    QString countText = QStringLiteral("0");
+    QString positionText = QStringLiteral("0");
+    int attempts = 0;
+    int failures = 0;
+    bool loaded = false;
+    bool endReached = false;
+};
+
+// Loads the selected file, or the next loadable one. With the loop option a walk that starts
+// on the last file starts again from the first. An attempt made with no entry selected counts
+// no failure, so a walk begun on entering a directory tries every file once (a directory of
+// one picture shows it).
+ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& options);
+
+}  // namespace keldar::ui

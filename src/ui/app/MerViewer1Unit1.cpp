@@ -1,0 +1,296 @@
+#include "ui/app/MerViewer1Unit1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/ActionGuard.h"
+#include "ui/app/Controls.h"
+#include "ui/app/FileBrowser.h"
+#include "ui/app/ImageView.h"
+#include "ui/app/ScreenFit.h"
+#include "ui/app/Workbench.h"
+
+namespace keldar::ui {
+
+namespace {
+
+const QColor kValueColour(0, 0, 128);
+
+QColor statusColour(decode::StatusColour colour) {
+    return colour == decode::StatusColour::Green ? QColor(0, 128, 0) : QColor(Qt::red);
+}
+
+}  // namespace
+
+TForm1::TForm1(Workbench& workbench, platform::Platform& platform)
+    : QMainWindow(nullptr), workbench_(workbench), platform_(platform) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(
+        QStringLiteral("Keldar 2007.    Mars Exploration Rovers Data display and image manipulation."));
+    buildControls();
+    buildMenu();
+    workbench.registerStretchView(image1_);
+    applyScreenFit(*this, QSize(kDesignScreenWidth, kDesignScreenHeight), true);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(2000);
+    connect(timer1_, &QTimer::timeout, this, [this] { runGuarded([this] { onTimer1Tick(); }); });
+    timer1_->start();
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName(QStringLiteral("Timer2"));
+    timer2_->setInterval(2000);
+    connect(timer2_, &QTimer::timeout, this, [this] { runGuarded([this] { onTimer2Tick(); }); });
+    timer2_->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls() {
+    auto* centre = new QWidget(this);
+    setCentralWidget(centre);
+
+    browser_ = new FileBrowser(centre);
+    edit2_ = new QLineEdit(state_.displays.fileNameField, centre);
+    edit2_->setObjectName(QStringLiteral("Edit2"));
+    label1_ = makeLabel(centre, QStringLiteral("Label1"), state_.currentFilePath);
+    label1_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    image1_ = new ImageView(centre);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setDesignSize(QSize(361, 363));
+
+    connect(browser_, &FileBrowser::userSelectionChanged, this, [this] { runGuarded([this] { runImageAction(); }); });
+    connect(browser_, &FileBrowser::directoryEntered, this, [this] { runGuarded([this] { runImageAction(); }); });
+    connect(browser_, &FileBrowser::enterFailed, this, [this](const QString& message) { platform_.error(this, message); });
+
+    // The "?" button in the top left corner, then the current path.
+    QPushButton* directories = makeButton(centre, QStringLiteral("Button7"), QStringLiteral("?"));
+    directories->setFixedSize(15, 15);
+    auto* top = new QHBoxLayout;
+    top->addWidget(directories);
+    top->addWidget(label1_, 1);
+
+    // Left: the browser over the image.
+    auto* volumesAndDirectories = new QVBoxLayout;
+    volumesAndDirectories->addWidget(browser_->volumeSelector());
+    volumesAndDirectories->addWidget(browser_->directoryList(), 1);
+    auto* nameAndFiles = new QVBoxLayout;
+    nameAndFiles->addWidget(edit2_);
+    nameAndFiles->addWidget(browser_->fileList(), 1);
+    auto* browserRow = new QHBoxLayout;
+    browserRow->addLayout(volumesAndDirectories, 1);
+    browserRow->addLayout(nameAndFiles, 1);
+    auto* left = new QVBoxLayout;
+    left->addLayout(browserRow, 2);
+    left->addWidget(image1_, 3);
+    QLabel* credit = makeLabel(centre, {}, QStringLiteral("Image Data NASA / Planetary Data System."));
+    credit->setAlignment(Qt::AlignHCenter);
+    left->addWidget(credit);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 5);
+    body->addWidget(buildDisplayPanel(), 6);
+
+    // Bottom: the visible buttons and check boxes; the hidden buttons are named actions.
+    QPushButton* close = makeButton(centre, QStringLiteral("Button1"), QStringLiteral("Close"), QStringLiteral("Exit Program"));
+    QPushButton* large = makeButton(centre, QStringLiteral("Button8"), QStringLiteral("Large Image"),
+                                    QStringLiteral("View the selected image in a large window"));
+    QPushButton* stereo = makeButton(centre, QStringLiteral("Button13"), QStringLiteral("Stereo"),
+                                     QStringLiteral("Display Stereo pair in both present"));
+    QPushButton* colour = makeButton(centre, QStringLiteral("Button9"), QStringLiteral("Colour"),
+                                     QStringLiteral("Pass image to colour page if R.G.B."));
+    QPushButton* print = makeButton(centre, QStringLiteral("Button6"), QStringLiteral("Print"),
+                                    QStringLiteral("Print window or send to Clipboard"));
+    slideshowBox_ = new QCheckBox(QStringLiteral("Slideshow"), centre);
+    slideshowBox_->setObjectName(QStringLiteral("CheckBox3"));
+    printClipboardBox_ = new QCheckBox(QStringLiteral("Print/Clipboard"), centre);
+    printClipboardBox_->setObjectName(QStringLiteral("CheckBox4"));
+
+    QPushButton* image = makeButton(centre, QStringLiteral("Button3"), QStringLiteral("Image"));
+    QPushButton* data = makeButton(centre, QStringLiteral("Button10"), QStringLiteral("Data"));
+    QPushButton* stereoHandOff = makeButton(centre, QStringLiteral("Button4"), QStringLiteral("Stereo"),
+                                            QStringLiteral("View in Stereo if possible"));
+    QPushButton* manualStereo = makeButton(centre, QStringLiteral("Button11"), QStringLiteral("Manual Stereo"));
+    QPushButton* bufrScan = makeButton(centre, QStringLiteral("Button12"), QStringLiteral("BufrScan"));
+    QPushButton* timeZone = makeButton(centre, QStringLiteral("Button14"), QStringLiteral("TimeZone"));
+    QPushButton* moreInfo = makeButton(centre, QStringLiteral("Button16"), QStringLiteral("More Info"));
+    for (QPushButton* hidden : {image, data, stereoHandOff, manualStereo, bufrScan, timeZone, moreInfo})
+        hidden->hide();
+
+    auto guardedClick = [this](QPushButton* button, void (TForm1::*action)()) {
+        connect(button, &QPushButton::clicked, this, [this, action] { runGuarded([this, action] { (this->*action)(); }); });
+    };
+    guardedClick(close, &TForm1::closeProgram);
+    guardedClick(large, &TForm1::showLargeImage);
+    guardedClick(stereo, &TForm1::runStereoAction);
+    guardedClick(image, &TForm1::runImageAction);
+    guardedClick(data, &TForm1::runDataAction);
+    guardedClick(stereoHandOff, &TForm1::runStereoHandOff);
+    guardedClick(manualStereo, &TForm1::runManualStereoHandOff);
+    guardedClick(bufrScan, &TForm1::runDisplayConversion);
+    guardedClick(timeZone, &TForm1::runTimeZoneAction);
+
+    auto* checks = new QGridLayout;
+    checks->addWidget(slideshowBox_, 0, 0);
+    checks->addWidget(makeLabel(centre, {}, QStringLiteral("View sequentially all images in current directory")), 0, 1);
+    checks->addWidget(printClipboardBox_, 1, 0);
+    checks->addWidget(makeLabel(centre, {}, QStringLiteral("Change all Print buttons to Clipboard buttons")), 1, 1);
+    auto* bottom = new QHBoxLayout;
+    for (QPushButton* button : {close, large, stereo, colour, print}) bottom->addWidget(button);
+    bottom->addSpacing(12);
+    bottom->addLayout(checks);
+    bottom->addStretch();
+    for (QPushButton* hidden : {image, data, stereoHandOff, manualStereo, bufrScan, timeZone, moreInfo})
+        bottom->addWidget(hidden);
+
+    auto* column = new QVBoxLayout(centre);
+    column->addLayout(top);
+    column->addLayout(body, 1);
+    column->addLayout(bottom);
+}
+
+QWidget* TForm1::buildDisplayPanel() {
+    auto* panel = new QWidget(centralWidget());
+    panel->setObjectName(QStringLiteral("displayPanel"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 0, 0, 0);
+    grid->setVerticalSpacing(3);
+    MainDisplays& d = state_.displays;
+    int row = 0;
+
+    auto value = [&](const char* name, QString MainDisplays::*field) {
+        QLabel* label = makeValueLabel(panel, QString::fromLatin1(name), d.*field, kValueColour);
+        label->setWordWrap(true);
+        displayLabels_.emplace_back(label, field);
+        return label;
+    };
+    auto pair = [&](const QString& caption, const char* name, QString MainDisplays::*field) {
+        grid->addWidget(makeLabel(panel, {}, caption), row, 0, Qt::AlignTop);
+        grid->addWidget(value(name, field), row++, 1, 1, 3);
+    };
+
+    pair(QStringLiteral("File in Use"), "filePositionText", &MainDisplays::filePositionText);
+    pair(QStringLiteral("Mars Exploration Rover No."), "roverText", &MainDisplays::roverText);
+    pair(QStringLiteral("Spacecraft Location."), "locationText", &MainDisplays::locationText);
+    pair(QStringLiteral("Imaging Camera."), "cameraText", &MainDisplays::cameraText);
+    pair(QStringLiteral("Spacecraft Clock."), "clockDisplay", &MainDisplays::clockDisplay);
+    pair(QStringLiteral("Image Product Type."), "productTypeText", &MainDisplays::productTypeText);
+    pair(QStringLiteral("Site Number."), "site", &MainDisplays::site);
+    pair(QStringLiteral("Drive Number Within Site."), "drive", &MainDisplays::drive);
+    pair(QStringLiteral("Command Sequence."), "sequence", &MainDisplays::sequence);
+    pair(QStringLiteral("Sequence Category."), "categoryText", &MainDisplays::categoryText);
+
+    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Sequence Code")), row, 0);
+    auto* code = new QHBoxLayout;
+    code->addWidget(value("sequenceNumberDisplay", &MainDisplays::sequenceNumberDisplay));
+    code->addWidget(makeLabel(panel, {}, QStringLiteral("=")));
+    code->addWidget(value("sequenceRangeText", &MainDisplays::sequenceRangeText), 1);
+    grid->addLayout(code, row++, 1, 1, 3);
+
+    pair(QStringLiteral("Camera Eye"), "eyeText", &MainDisplays::eyeText);
+    stereoStatus_ = makeValueLabel(panel, QStringLiteral("stereoStatus"),
+                                   QString::fromStdString(d.stereoStatus.text), statusColour(d.stereoStatus.colour));
+    grid->addWidget(stereoStatus_, row++, 0, 1, 4);
+    pair(QStringLiteral("Spectral Response (Filter)"), "filterText", &MainDisplays::filterText);
+    pair(QStringLiteral("Product Producer"), "producerText", &MainDisplays::producerText);
+    pair(QStringLiteral("Product Version"), "versionText", &MainDisplays::versionText);
+    pair(QStringLiteral("Currently selected file name"), "identifierText", &MainDisplays::identifierText);
+    pair(QStringLiteral("Right Eye File Name"), "rightEyeNameText", &MainDisplays::rightEyeNameText);
+    pair(QStringLiteral("Left Eye File Name"), "leftEyeNameText", &MainDisplays::leftEyeNameText);
+    pair(QStringLiteral("Earth Time. (UTC)         ="), "utcTimeText", &MainDisplays::utcTimeText);
+    pair(QStringLiteral("Users Local Time Zone"), "timeZoneText", &MainDisplays::timeZoneText);
+    pair(QStringLiteral("Earth Time (Local)        ="), "localTimeText", &MainDisplays::localTimeText);
+    pair(QStringLiteral("SOL"), "solText", &MainDisplays::solText);
+
+    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian local standard time of image capture")), row, 0);
+    grid->addWidget(value("marsTimeText", &MainDisplays::marsTimeText), row, 1);
+    grid->addWidget(makeLabel(panel, {}, QStringLiteral("approx.Solar Time +/- 1hr")), row++, 2, 1, 2);
+
+    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian time transpired since landing")), row, 0);
+    auto* transpired = new QHBoxLayout;
+    const std::pair<const char*, QString MainDisplays::*> units[] = {
+        {"transpiredSols", &MainDisplays::transpiredSols},
+        {"transpiredHours", &MainDisplays::transpiredHours},
+        {"transpiredMinutes", &MainDisplays::transpiredMinutes},
+        {"transpiredSeconds", &MainDisplays::transpiredSeconds}};
+    const QString unitCaptions[] = {QStringLiteral("Sols"), QStringLiteral("Mhrs"), QStringLiteral("Mmins"),
+                                    QStringLiteral("Msecs")};
+    for (int i = 0; i < 4; ++i) {
+        transpired->addWidget(value(units[i].first, units[i].second));
+        transpired->addWidget(makeLabel(panel, {}, unitCaptions[i]));
+    }
+    transpired->addStretch();
+    grid->addLayout(transpired, row++, 1, 1, 3);
+
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(row, 1);
+    return panel;
+}
+
+void TForm1::showDisplays() {
+    for (const auto& [label, field] : displayLabels_) showText(label, state_.displays.*field);
+    const decode::StereoStatus& status = state_.displays.stereoStatus;
+    showText(stereoStatus_, QString::fromStdString(status.text));
+    setTextColour(stereoStatus_, statusColour(status.colour));
+    edit2_->setText(state_.displays.fileNameField);
+}
+
+void TForm1::showFilePath() { showText(label1_, state_.currentFilePath); }
+
+bool TForm1::runGuarded(const std::function<void()>& action) {
+    return platform::runGuarded(platform_, this, action);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!startDirectoryRead_) {
+        // The file list reads the start directory once the window first appears.
+        startDirectoryRead_ = true;
+        QTimer::singleShot(0, this, [this] { runGuarded([this] { enterStartDirectory(); }); });
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    workbench_.closeProgram();
+}
+
+void TForm1::closeProgram() { workbench_.closeProgram(); }
+
+void TForm1::enterStartDirectory() {
+    startDirectoryRead_ = true;
+    setDirectory(QDir::currentPath());
+}
+
+void TForm1::setDirectory(const QString& path) { browser_->setDirectory(path); }
+
+void TForm1::selectFile(int index) { browser_->setSelectedIndex(index); }
+
+int TForm1::selectedFileIndex() const { return browser_->selectedIndex(); }
+
+void TForm1::stopSlideshow() {
+    timer1_->stop();
+    slideshowBox_->setChecked(false);
+    setOption(&ViewerOptions::slideshowRunning, false);
+}
+
+// --- Where the later parts of the viewer plug in ---
+
+void TForm1::runAutoshowStep() {}
+void TForm1::runStereoHandOff() {}
+void TForm1::runManualStereoHandOff() {}
+void TForm1::runStereoAction() {}
+void TForm1::onTimer1Tick() {}
+void TForm1::onTimer2Tick() {}
+
+}  // namespace keldar::ui

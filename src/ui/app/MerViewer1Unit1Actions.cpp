@@ -1,0 +1,211 @@
+// The main window's actions: the Image action with its directory walk, the Data action, the
+// TimeZone action and the display conversion.
+
+#include <stdexcept>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/imaging/ImageFile.h"
+#include "core/time/EarthTime.h"
+#include "ui/app/FileBrowser.h"
+#include "ui/app/ImageView.h"
+#include "ui/app/ImageWalk.h"
+#include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/Workbench.h"
+#include "ui/pages/LargeImageUnit7.h"
+#include "ui/time/MartianTimeUnit13.h"
+
+namespace keldar::ui {
+
+namespace {
+
+QString text(const std::string& value) { return QString::fromStdString(value); }
+
+// "none" from a code table leaves the display as it was.
+void setIfPresent(QString& display, const std::optional<std::string>& value) {
+    if (value) display = text(*value);
+}
+
+bool hasPictureExtension(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("bmp");
+}
+
+}  // namespace
+
+// The main window as the host of the directory walk.
+class MainWindowWalk final : public ImageWalkHost {
+public:
+    explicit MainWindowWalk(TForm1& window) : window_(window) {}
+    int fileCount() override { return window_.browser_->fileCount(); }
+    int selectedIndex() override { return window_.browser_->selectedIndex(); }
+    void select(int index) override { window_.browser_->setSelectedIndex(index); }
+    QString selectedPath() override { return window_.browser_->selectedFilePath(); }
+    void prepareAttempt(const QString& path) override { window_.prepareLoadAttempt(path); }
+    bool loadPicture(const QString& path) override { return window_.loadPicture(path); }
+    void stopSlideshowAndSearch() override {
+        window_.stopSlideshow();
+        emit window_.walkStoppedAtEnd();
+    }
+    void information(const QString& message) override { window_.platform_.information(&window_, message); }
+    void warning(const QString& message) override { window_.platform_.warning(&window_, message); }
+
+private:
+    TForm1& window_;
+};
+
+void TForm1::runImageAction() {
+    workbench_.setViewStretch(state_.options.thumbnailsAsFullsize);
+    // The landing times of both rovers are constants of the time core.
+    const ImageWalkOptions options{state_.options.loop, state_.steppingBack, slideshowBox_->isChecked()};
+    state_.steppingBack = false;
+    MainWindowWalk host(*this);
+    const ImageWalkResult walk = runImageWalk(host, options);
+    state_.fileCount = walk.fileCount;
+    state_.fileIndex = walk.fileIndex;
+    state_.countText = walk.countText;
+    state_.positionText = walk.positionText;
+    runDataAction();
+    runDisplayConversion();
+}
+
+void TForm1::prepareLoadAttempt(const QString& path) {
+    state_.currentFilePath = path;
+    state_.currentDirectory = browser_->directory();
+    if (!state_.homeCaptured) {
+        state_.homeDirectory = state_.currentDirectory;
+        state_.homeCaptured = true;
+    }
+    const CategoryDirectories categories = categoryDirectoriesFor(state_.homeDirectory);
+    state_.anaglyphDirectory = categories.anaglyphs;
+    state_.colourDirectory = categories.colour;
+    state_.allImagesDirectory = categories.allImages;
+    state_.rgbDirectory = categories.rgb;
+    showFilePath();
+    emit directoriesChanged();
+}
+
+bool TForm1::loadPicture(const QString& path) {
+    // A name without a picture extension is not a picture; one with it that cannot be opened
+    // is an error that ends the action; content that does not decode is skipped.
+    if (!hasPictureExtension(path)) return false;
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw std::runtime_error("Cannot open \"" + path.toStdString() + "\": the file no longer exists.");
+    if (!info.isReadable())
+        throw std::runtime_error("Cannot open \"" + path.toStdString() + "\": permission denied.");
+    imaging::ImageResult result = imaging::readImageFile(QFile::encodeName(path).toStdString());
+    if (!result.ok()) return false;
+    image1_->setPicture(result.image);
+    return true;
+}
+
+void TForm1::runTimeZoneAction() {
+    state_.displays.timeZoneText = platform_.timeZoneName();
+    workbench_.largeImagePage().setTimeZoneText(state_.displays.timeZoneText);
+    showDisplays();
+}
+
+void TForm1::runDataAction() {
+    MainDisplays& d = state_.displays;
+    runTimeZoneAction();
+    d.filePositionText = QStringLiteral("Using File ") + state_.positionText + QStringLiteral(" of ") + state_.countText;
+    d.fileNameField = browser_->selectedFileName();
+
+    // Decoding, Earth and Mars times in one computation; the rover display as it stands now
+    // decides the Mars time of a name whose rover has no row in the table.
+    time::CarriedState previous = state_.carried;
+    previous.roverTextDisplay = d.roverText.toStdString();
+    const time::ImageDataResult r =
+        time::computeImageData(d.fileNameField.toStdString(), previous, time::LocaleNames::current());
+
+    setIfPresent(d.roverText, r.roverText);
+    setIfPresent(d.locationText, r.locationText);
+    setIfPresent(d.cameraText, r.cameraText);
+    d.clockDisplay = text(r.clockDisplay);
+    d.productTypeText = text(r.productTypeText);
+    d.site = text(r.site);
+    d.drive = text(r.drive);
+    d.sequence = text(r.sequence);
+    setIfPresent(d.categoryText, r.categoryText);
+    d.sequenceNumberDisplay = text(r.sequenceNumberDisplay);
+    d.sequenceRangeText = text(r.sequenceRangeText);
+    setIfPresent(d.eyeText, r.eyeText);
+    if (r.stereoStatus) d.stereoStatus = *r.stereoStatus;
+    d.filterText = text(r.filterText);
+    setIfPresent(d.producerText, r.producerText);
+    d.versionText = text(r.versionText);
+    d.utcTimeText = text(r.utcTimeText);
+    d.solText = text(r.solText);
+    d.identifierText = text(r.identifierText);
+    d.rightEyeNameText = text(r.rightEyeNameText);
+    d.leftEyeNameText = text(r.leftEyeNameText);
+
+    state_.decoded = r.decoded;
+    state_.carried = r.next;
+    state_.captureTime = r.captureTime;
+    state_.localCaptureTime = r.localCaptureTime;
+    state_.mars = r.mars;
+
+    // The Mars time computation, through the Martian time page's hidden command.
+    workbench_.martianTimePage().runMartianTimeGo();
+    const MartianTimeTexts& mars = workbench_.martianTimePage().texts();
+    d.transpiredSols = mars.transpiredSols;
+    d.transpiredHours = mars.transpiredHours;
+    d.transpiredMinutes = mars.transpiredMinutes;
+    d.transpiredSeconds = mars.transpiredSeconds;
+    d.marsTimeText = mars.marsTimeText;
+    workbench_.largeImagePage().setMarsTimeText(d.marsTimeText);
+
+    d.localTimeText = text(r.localTimeText);
+    workbench_.largeImagePage().setLocalTimeText(d.localTimeText);
+
+    state_.eyeLetterVariable = QStringLiteral("x");
+    state_.directoryText = state_.currentDirectory;
+    copyToLargeImagePage();
+    showDisplays();
+
+    state_.rightEyeFound = true;
+    state_.leftEyeFound = true;
+    if (state_.options.stereoAutoshow) runAutoshowStep();
+}
+
+void TForm1::copyToLargeImagePage() {
+    const MainDisplays& d = state_.displays;
+    LargeImageProductTexts product;
+    product.identifierText = d.identifierText;
+    product.roverText = d.roverText;
+    product.locationText = d.locationText;
+    product.solText = d.solText;
+    product.cameraText = d.cameraText;
+    product.utcTimeText = d.utcTimeText;
+    product.productTypeText = d.productTypeText;
+    product.site = d.site;
+    product.drive = d.drive;
+    product.sequence = d.sequence;
+    product.categoryText = d.categoryText;
+    product.sequenceRangeText = d.sequenceRangeText;
+    product.filterText = d.filterText;
+    product.eyeText = d.eyeText;
+    product.producerText = d.producerText;
+    product.versionText = d.versionText;
+    workbench_.largeImagePage().setProductTexts(product);
+}
+
+void TForm1::runDisplayConversion() {
+    // Whatever was loaded, the main image and the large-image page end with a 24-bit copy.
+    state_.sourceBitmap = image1_->picture();
+    state_.displayBitmap = state_.sourceBitmap;
+    workbench_.largeImagePage().setPicture(state_.displayBitmap);
+    image1_->setPicture(state_.displayBitmap);
+}
+
+void TForm1::showLargeImage() {
+    TForm7& page = workbench_.largeImagePage();
+    page.setPicture(image1_->picture());
+    page.showPage();
+}
+
+}  // namespace keldar::ui

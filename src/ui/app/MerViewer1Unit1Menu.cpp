@@ -1,0 +1,192 @@
+// The main menu, built from one table so that it reads like the menu. Items whose commands
+// belong to pages not built yet exist with their captions, hints and marks and do nothing.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+
+#include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/Workbench.h"
+#include "ui/time/MartianTimeUnit13.h"
+
+namespace keldar::ui {
+
+using platform::ThreadPriority;
+
+struct TForm1::MenuEntry {
+    enum class Kind { Command, Toggle, Mark, Priority, FontSize };
+    const char* menu;
+    const char* submenu;  // nullptr: directly in the menu
+    const char* caption;
+    const char* hint;
+    Kind kind = Kind::Command;
+    void (TForm1::*command)() = nullptr;      // Command and Mark; nullptr: nothing yet
+    bool ViewerOptions::*option = nullptr;    // Toggle and Mark
+    ThreadPriority priority = ThreadPriority::Normal;
+    bool hidden = false;
+};
+
+namespace {
+
+// "Check Print / Clipboard" -> "CheckPrintClipboard1"; numbers of a sub-menu get its name.
+QString itemName(const char* caption, const char* submenu) {
+    QString name = QString::fromLatin1(caption).remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")));
+    if (!name.isEmpty() && name.front().isDigit() && submenu != nullptr)
+        return QString::fromLatin1(submenu).remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9]"))) + name;
+    return name + QLatin1Char('1');
+}
+
+}  // namespace
+
+void TForm1::buildMenu() {
+    using O = ViewerOptions;
+    using Kind = MenuEntry::Kind;
+    const char* const fontSizes[] = {"5", "6", "7", "8", "9", "10", "11", "12", "13", "14"};
+    std::vector<MenuEntry> entries = {
+        {"File", nullptr, "Directories", nullptr},
+        {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
+        {"File", nullptr, "Function Testing", nullptr, Kind::Command, nullptr, nullptr, {}, true},
+        {"Edit", nullptr, "Open Notepad", nullptr},
+    };
+    for (const char* size : fontSizes) entries.push_back({"Edit", "Filename Font Size", size, nullptr, Kind::FontSize});
+    const std::vector<MenuEntry> rest = {
+        {"View", nullptr, "Full Size Image", nullptr},
+        {"View", nullptr, "Large Size Image", nullptr, Kind::Command, &TForm1::showLargeImage},
+        {"View", nullptr, "Manual Stereo Image Selection", nullptr},
+        {"View", nullptr, "Show Stereo Image Pair", nullptr, Kind::Command, &TForm1::runStereoAction},
+        {"View", nullptr, "Slideshow Start / Stop", nullptr, Kind::Mark, nullptr, &O::slideshowRunning},
+        {"View", nullptr, "Sunset Sim fade", nullptr},
+        {"View", nullptr, "Traverse Maps", nullptr},
+        {"Tools", nullptr, "My Birthday Searcher", nullptr},
+        {"Tools", nullptr, "SOL searcher", nullptr},
+        {"Tools", nullptr, "Anaglyph Stereo Page", nullptr},
+        {"Tools", nullptr, "Colour Image Production Page", nullptr},
+        {"Tools", nullptr, "BMP to AVI external program", nullptr, Kind::Command, nullptr, nullptr, {}, true},
+        {"Tools", nullptr, "Run Autostitch external program", nullptr},
+        {"Options", "Application Priority", "Idle", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Idle},
+        {"Options", "Application Priority", "Lowest", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lowest},
+        {"Options", "Application Priority", "Lower", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lower},
+        {"Options", "Application Priority", "Normal", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Normal},
+        {"Options", "Application Priority", "Higher", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Higher},
+        {"Options", "Application Priority", "Highest", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Highest},
+        {"Options", nullptr, "Check Print / Clipboard", "Swap between Print and Clipboard", Kind::Mark, nullptr,
+         &O::printClipboardSwitch},
+        {"Options", nullptr, "Slideshow Delay", "Change the Slideshow delay in milliseconds"},
+        {"Options", nullptr, "Check Stereo Autoshow", "Autoshow Stereo Images with same Time and Filter", Kind::Toggle,
+         nullptr, &O::stereoAutoshow},
+        {"Options", nullptr, "Thumbnails as Fullsize", nullptr, Kind::Toggle, nullptr, &O::thumbnailsAsFullsize},
+        {"Options", nullptr, "Check Loop Slideshow", nullptr, Kind::Toggle, nullptr, &O::loop},
+        {"Options", nullptr, "Auto L4L5L6 RGB", nullptr, Kind::Mark, nullptr, &O::autoRgb},
+        {"Options", nullptr, "Force Manual Colour", nullptr, Kind::Mark, nullptr, &O::forceManualColour},
+        {"Options", nullptr, "Let's go to the movies", nullptr, Kind::Mark, nullptr, &O::movies},
+        {"Information", nullptr, "Earth Variables Display", nullptr},
+        {"Information", nullptr, "Martian Calendar", nullptr},
+        {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
+        {"Information", nullptr, "MER Data Decoding", nullptr},
+        {"Information", nullptr, "The Help Menu", nullptr},
+        {"Information", nullptr, "Web Links All Mars", nullptr},
+        {"Information", nullptr, "Your Screen Resolution", nullptr},
+        {"Remember", nullptr, "Those that went before us", nullptr},
+        {"Help", nullptr, "Help", nullptr},
+    };
+    entries.insert(entries.end(), rest.begin(), rest.end());
+
+    QMenu* menu = nullptr;
+    QMenu* submenu = nullptr;
+    QString menuCaption, submenuCaption;
+    QActionGroup* priorities = nullptr;
+    for (const MenuEntry& entry : entries) {
+        if (menuCaption != QLatin1String(entry.menu)) {
+            menuCaption = QString::fromLatin1(entry.menu);
+            menu = menuBar()->addMenu(menuCaption);
+            menu->setObjectName(itemName(entry.menu, nullptr));
+            menu->setToolTipsVisible(true);
+            submenu = nullptr;
+            submenuCaption.clear();
+        }
+        QMenu* target = menu;
+        if (entry.submenu != nullptr) {
+            if (submenuCaption != QLatin1String(entry.submenu)) {
+                submenuCaption = QString::fromLatin1(entry.submenu);
+                submenu = menu->addMenu(submenuCaption);
+                submenu->setObjectName(itemName(entry.submenu, nullptr));
+                submenu->setToolTipsVisible(true);
+                submenu->menuAction()->setObjectName(submenu->objectName());
+            }
+            target = submenu;
+        }
+        QAction* item = target->addAction(QString::fromLatin1(entry.caption));
+        item->setObjectName(itemName(entry.caption, entry.submenu));
+        if (entry.hint != nullptr) {
+            item->setToolTip(QString::fromLatin1(entry.hint));
+            item->setStatusTip(QString::fromLatin1(entry.hint));
+        }
+        item->setVisible(!entry.hidden);
+
+        switch (entry.kind) {
+        case Kind::Command:
+        case Kind::FontSize:
+            if (entry.command != nullptr) {
+                const auto command = entry.command;
+                connect(item, &QAction::triggered, this, [this, command] { runGuarded([this, command] { (this->*command)(); }); });
+            }
+            break;
+        case Kind::Toggle: {
+            item->setCheckable(true);
+            const auto option = entry.option;
+            connect(item, &QAction::triggered, this, [this, option] { toggleOption(option); });
+            optionItems_.emplace_back(item, option);
+            break;
+        }
+        case Kind::Mark: {
+            // The mark is shown; what choosing the item does comes with its page, so for now
+            // the mark stays as the viewer state has it.
+            item->setCheckable(true);
+            const auto command = entry.command;
+            connect(item, &QAction::triggered, this, [this, command] {
+                if (command != nullptr) runGuarded([this, command] { (this->*command)(); });
+                syncMenuMarks();
+            });
+            optionItems_.emplace_back(item, entry.option);
+            break;
+        }
+        case Kind::Priority:
+            if (priorities == nullptr) {
+                priorities = new QActionGroup(this);
+                priorities->setExclusive(true);
+            }
+            item->setCheckable(true);
+            priorities->addAction(item);
+            connect(item, &QAction::triggered, this, [this] { syncMenuMarks(); });
+            priorityItems_.emplace_back(item, entry.priority);
+            break;
+        }
+    }
+    syncMenuMarks();
+}
+
+void TForm1::syncMenuMarks() {
+    for (const auto& [item, option] : optionItems_) item->setChecked(state_.options.*option);
+    for (const auto& [item, priority] : priorityItems_) item->setChecked(state_.priorityChoice == priority);
+}
+
+void TForm1::toggleOption(bool ViewerOptions::*option) { setOption(option, !(state_.options.*option)); }
+
+void TForm1::setOption(bool ViewerOptions::*option, bool on) {
+    state_.options.*option = on;
+    syncMenuMarks();
+}
+
+QAction* TForm1::menuItem(const QString& name) const {
+    for (QAction* item : menuBar()->findChildren<QAction*>(name)) return item;
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        for (QAction* item : menu->actions())
+            if (item->objectName() == name) return item;
+    return nullptr;
+}
+
+void TForm1::showMartianTimePage() { workbench_.martianTimePage().showPage(); }
+
+}  // namespace keldar::ui

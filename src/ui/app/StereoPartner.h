@@ -1,0 +1,16 @@
+#pragma once
+// Where the stereo partner of the current image is looked for: the directory text, "/", the
+// partner's name and ".jpg". Linux file names respect case and the archive publishes upper-case
+// extensions, so ".JPG" is tried as well. A partner kept as a bitmap is not looked for.
+
+#include <QString>
+
+namespace keldar::ui {
+
+// The path the partner would have with the lower-case extension.
+QString partnerFilePath(const QString& directory, const QString& partnerName);
+
+// The partner file that exists (".jpg" first, then ".JPG"), or "" when neither does.
+QString findPartnerFile(const QString& directory, const QString& partnerName);
+
+}  // namespace keldar::ui

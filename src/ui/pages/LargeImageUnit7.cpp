@@ -1,0 +1,112 @@
+#include "ui/pages/LargeImageUnit7.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "ui/app/Controls.h"
+#include "ui/app/ImageView.h"
+#include "ui/app/Workbench.h"
+
+namespace keldar::ui {
+
+TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
+    : Page(workbench, platform, QStringLiteral("TForm7"), QStringLiteral("Large Size Image Display Page"),
+           QSize(900, 560), ScreenFitMode::WithoutFonts) {
+    // White, with a 5-pixel border; drawn double-buffered (Qt widgets always are).
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    picture_ = new ImageView(this);
+    picture_->setObjectName(QStringLiteral("Image1"));
+    picture_->setDesignSize(QSize(537, 537));
+    workbench.registerStretchView(picture_);
+
+    const QColor ink(Qt::black);
+    auto* fields = new QGridLayout;
+    int row = 0;
+    auto line = [&](QLabel*& field, const QString& name, const QString& design) {
+        field = makeValueLabel(this, name, design, ink);
+        field->setWordWrap(true);
+        fields->addWidget(field, row++, 0, 1, 2);
+    };
+    auto pair = [&](const QString& caption, QLabel*& field, const QString& name, const QString& design) {
+        fields->addWidget(makeLabel(this, {}, caption), row, 0);
+        field = makeValueLabel(this, name, design, ink);
+        field->setWordWrap(true);
+        fields->addWidget(field, row++, 1);
+    };
+    const LargeImageProductTexts& p = texts_.product;
+    line(identifier_, QStringLiteral("Label7"), p.identifierText);
+    pair(QStringLiteral("Rover"), rover_, QStringLiteral("Label2"), p.roverText);
+    pair(QStringLiteral("SOL"), sol_, QStringLiteral("Label4"), p.solText);
+    pair(QStringLiteral("Local Martian time"), marsTime_, QStringLiteral("Label32"), texts_.marsTimeText);
+    fields->addWidget(makeLabel(this, {}, QStringLiteral("Solar Time Error can approx +/- 1 hour.")), row++, 0, 1, 2);
+    line(location_, QStringLiteral("Label3"), p.locationText);
+    line(camera_, QStringLiteral("Label25"), p.cameraText);
+    pair(QStringLiteral("Time on Earth (UTC)"), utcTime_, QStringLiteral("Label6"), p.utcTimeText);
+    pair(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
+    pair(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
+    line(productType_, QStringLiteral("Label16"), p.productTypeText);
+    pair(QStringLiteral("Site"), site_, QStringLiteral("Label14"), p.site);
+    pair(QStringLiteral("Drive"), drive_, QStringLiteral("Label15"), p.drive);
+    pair(QStringLiteral("Command"), sequence_, QStringLiteral("Label10"), p.sequence);
+    line(category_, QStringLiteral("Label11"), p.categoryText);
+    pair(QStringLiteral("Sequence Code"), sequenceRange_, QStringLiteral("Label12"), p.sequenceRangeText);
+    line(filter_, QStringLiteral("Label13"), p.filterText);
+    line(eye_, QStringLiteral("Label18"), p.eyeText);
+    pair(QStringLiteral("Producer"), producer_, QStringLiteral("Label19"), p.producerText);
+    pair(QStringLiteral("Version"), version_, QStringLiteral("Label21"), p.versionText);
+    fields->addWidget(makeLabel(this, {}, QStringLiteral("Image NASA / Planetary Data System")), row++, 0, 1, 2);
+    fields->setRowStretch(row, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(5, 5, 5, 5);
+    layout->addWidget(picture_, 3);
+    layout->addLayout(fields, 2);
+
+    fitToScreen();
+}
+
+void TForm7::setProductTexts(const LargeImageProductTexts& product) {
+    texts_.product = product;
+    showText(identifier_, product.identifierText);
+    showText(rover_, product.roverText);
+    showText(location_, product.locationText);
+    showText(sol_, product.solText);
+    showText(camera_, product.cameraText);
+    showText(utcTime_, product.utcTimeText);
+    showText(productType_, product.productTypeText);
+    showText(site_, product.site);
+    showText(drive_, product.drive);
+    showText(sequence_, product.sequence);
+    showText(category_, product.categoryText);
+    showText(sequenceRange_, product.sequenceRangeText);
+    showText(filter_, product.filterText);
+    showText(eye_, product.eyeText);
+    showText(producer_, product.producerText);
+    showText(version_, product.versionText);
+}
+
+void TForm7::setTimeZoneText(const QString& text) {
+    texts_.timeZoneText = text;
+    showText(timeZone_, text);
+}
+
+void TForm7::setLocalTimeText(const QString& text) {
+    texts_.localTimeText = text;
+    showText(localTime_, text);
+}
+
+void TForm7::setMarsTimeText(const QString& text) {
+    texts_.marsTimeText = text;
+    showText(marsTime_, text);
+}
+
+void TForm7::setPicture(const imaging::ImageBuffer& picture) { picture_->setPicture(picture); }
+
+}  // namespace keldar::ui

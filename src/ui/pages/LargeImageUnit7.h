@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+
+#include "core/imaging/ImageBuffer.h"
+#include "ui/app/Page.h"
+
+class QLabel;
+
+namespace keldar::ui {
+
+class ImageView;
+
+// The sixteen product values the Data action copies to the page, in the order it copies them.
+struct LargeImageProductTexts {
+    QString identifierText = QStringLiteral("FILE");
+    QString roverText = QStringLiteral("0");
+    QString locationText = QStringLiteral("Locale");
+    QString solText = QStringLiteral("0");
+    QString cameraText = QStringLiteral("Camera");
+    QString utcTimeText = QStringLiteral("Earthtime");
+    QString productTypeText = QStringLiteral("Image Type");
+    QString site = QStringLiteral("0");
+    QString drive = QStringLiteral("0");
+    QString sequence = QStringLiteral("Command sequence");
+    QString categoryText = QStringLiteral("Category");
+    QString sequenceRangeText = QStringLiteral("Code");
+    QString filterText = QStringLiteral("Filter");
+    QString eyeText = QStringLiteral("Eye");
+    QString producerText = QStringLiteral("Producer");
+    QString versionText = QStringLiteral("0");
+};
+
+// Everything the page shows beside the picture; the three time texts have their own writers.
+struct LargeImageTexts {
+    LargeImageProductTexts product;
+    QString timeZoneText = QStringLiteral("TZ");
+    QString localTimeText = QStringLiteral("Earthtime");
+    QString marsTimeText = QStringLiteral("Label32");
+};
+
+// The large-image page: the current image in a large square beside its decoded fields and times.
+class TForm7 : public Page {
+    Q_OBJECT
+public:
+    TForm7(Workbench& workbench, platform::Platform& platform);
+
+    const LargeImageTexts& texts() const { return texts_; }
+    void setProductTexts(const LargeImageProductTexts& product);
+    void setTimeZoneText(const QString& text);
+    void setLocalTimeText(const QString& text);
+    void setMarsTimeText(const QString& text);
+
+    // The page's picture becomes a copy of `picture`.
+    void setPicture(const imaging::ImageBuffer& picture);
+    ImageView& imageView() const { return *picture_; }
+
+private:
+    ImageView* picture_ = nullptr;
+    LargeImageTexts texts_;
+    QLabel* identifier_ = nullptr;
+    QLabel* rover_ = nullptr;
+    QLabel* sol_ = nullptr;
+    QLabel* marsTime_ = nullptr;
+    QLabel* location_ = nullptr;
+    QLabel* camera_ = nullptr;
+    QLabel* utcTime_ = nullptr;
+    QLabel* timeZone_ = nullptr;
+    QLabel* localTime_ = nullptr;
+    QLabel* productType_ = nullptr;
+    QLabel* site_ = nullptr;
+    QLabel* drive_ = nullptr;
+    QLabel* sequence_ = nullptr;
+    QLabel* category_ = nullptr;
+    QLabel* sequenceRange_ = nullptr;
+    QLabel* filter_ = nullptr;
+    QLabel* eye_ = nullptr;
+    QLabel* producer_ = nullptr;
+    QLabel* version_ = nullptr;
+};
+
+}  // namespace keldar::ui

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ui/app/Page.h"
+
+namespace keldar::ui {
+
+// The Opportunity traverse map page: steps through the rover's route maps.
+class TForm8 : public Page {
+    Q_OBJECT
+public:
+    TForm8(Workbench& workbench, platform::Platform& platform);
+};
+
+}  // namespace keldar::ui

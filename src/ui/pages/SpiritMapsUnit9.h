@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ui/app/Page.h"
+
+namespace keldar::ui {
+
+// The Spirit traverse map page: steps through the rover's route maps.
+class TForm9 : public Page {
+    Q_OBJECT
+public:
+    TForm9(Workbench& workbench, platform::Platform& platform);
+};
+
+}  // namespace keldar::ui
