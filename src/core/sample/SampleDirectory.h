@@ -1,0 +1,46 @@
+#pragma once
+// The sample directory: a small, fully generated set of rover pictures with valid product
+// identifiers (stereo pairs, a filter set for colour, both rovers, several sols, a cruise frame),
+// an anaglyph, a picture and a label that are not products, and the directory layout the
+// workbench expects under its home directory (traverse maps, category directories).
+//
+// Every picture is rendered here from seeded procedural terrain; nothing is downloaded or
+// copied. Writing is deterministic: the same bytes every time, on every run.
+
+#include <string>
+#include <vector>
+
+namespace keldar::sample {
+
+// Writes the sample directory at dir (created if missing). Returns "" on success, else a clear
+// error message. Deterministic: the same bytes every time.
+std::string writeSampleDirectory(const std::string& dir);
+
+// The product file names it writes (for tests and docs), plus the names of the non-product
+// files, in the order of a case-insensitive directory listing.
+std::vector<std::string> sampleImageNames();
+
+// One file at the top of the sample directory, described for tests and documentation.
+struct SampleEntry {
+    enum class Kind {
+        Product,    // a raw product picture named by its identifier
+        Combined,   // a product derived from others (the anaglyph), identifier + "-" suffix
+        Picture,    // a picture whose name is not an identifier
+        Label,      // a text label, not a picture
+    };
+    std::string name;
+    Kind kind = Kind::Product;
+    int width = 0;    // pixels, 0 for the label
+    int height = 0;
+    bool colour = false;  // false: grey picture (B = G = R), as the rover cameras give
+    std::string description;
+};
+std::vector<SampleEntry> sampleEntries();
+
+// Subdirectories (relative, '/'-separated) that the sample creates, including empty ones.
+std::vector<std::string> sampleDirectories();
+
+// Traverse map files, relative to the sample directory.
+std::vector<std::string> sampleMapNames();
+
+}  // namespace keldar::sample
