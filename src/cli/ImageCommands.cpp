@@ -5,7 +5,9 @@
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/PixelFunctions.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -152,6 +154,40 @@ std::string readAll(const std::vector<std::string>& paths, std::vector<ImageResu
     return {};
 }
 
+// Streams rows from the inputs through `makeRow` into a JPEG at `outPath`: no whole picture
+// is held, which saves the time of touching fresh memory for the inputs and the result. The
+// inputs are read to their end before the output is committed, so damage past the rows used
+// is still reported and leaves nothing at `outPath`.
+template <typename MakeRow>
+std::string streamToJpeg(const std::vector<std::string>& inputs, const std::string& outPath, MakeRow makeRow,
+                         int& width) {
+    std::vector<imaging::ImageRowReader> readers(inputs.size());
+    int height = 0;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (std::string error = readers[i].open(inputs[i]); !error.empty()) return error;
+        width = i == 0 ? readers[i].width() : std::min(width, readers[i].width());
+        height = i == 0 ? readers[i].height() : std::min(height, readers[i].height());
+    }
+    imaging::JpegRowWriter writer;
+    if (std::string error = writer.open(outPath, width, height, 100); !error.empty()) return error;
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * 3);
+    std::vector<const std::uint8_t*> rows(inputs.size());
+    for (int y = 0; y < height; ++y) {
+        for (std::size_t i = 0; i < readers.size(); ++i) {
+            rows[i] = readers[i].nextRow();
+            if (rows[i] == nullptr) return readers[i].error();
+        }
+        makeRow(rows, out.data());
+        if (std::string error = writer.writeRow(out.data()); !error.empty()) return error;
+    }
+    for (imaging::ImageRowReader& reader : readers) {
+        if (std::string error = reader.finish(); !error.empty()) return error;
+    }
+    return writer.commit();
+}
+
+bool isJpegPath(const std::string& path) { return imaging::imageFileKindFor(path) == imaging::ImageFileKind::Jpeg; }
+
 }  // namespace
 
 const char* imageCommandsUsage() { return kUsage; }
@@ -172,6 +208,19 @@ int runAnaglyphCommand(const std::vector<std::string>& args) {
     settings.contrast = numberOr(p, "--contrast", 16);
     settings.brightness = numberOr(p, "--brightness", 30);
 
+    const std::string& out = p.positional[2];
+    if (isJpegPath(out)) {
+        imaging::AnaglyphRowPass pass;
+        int width = 0;
+        const std::string error = streamToJpeg(
+            {p.positional[0], p.positional[1]}, out,
+            [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
+                if (pass.width() != width) pass.configure(settings, width);
+                pass.run(rows[0], rows[1], row);
+            },
+            width);
+        return error.empty() ? kExitOk : failure(cmd, error);
+    }
     std::vector<ImageResult> inputs;
     if (std::string error = readAll({p.positional[0], p.positional[1]}, inputs); !error.empty()) {
         return failure(cmd, error);
@@ -179,7 +228,7 @@ int runAnaglyphCommand(const std::vector<std::string>& args) {
     ImageBuffer result;
     imaging::buildAnaglyph(inputs[0].image, inputs[1].image, settings, result);
     if (result.isEmpty()) return failure(cmd, "the anaglyph is empty");
-    if (std::string error = imaging::writeImageFile(result, p.positional[2]); !error.empty()) return failure(cmd, error);
+    if (std::string error = imaging::writeImageFile(result, out); !error.empty()) return failure(cmd, error);
     return kExitOk;
 }
 
@@ -194,6 +243,17 @@ int runCompositeCommand(const std::vector<std::string>& args) {
     if (p.positional.size() != 4) return usageError(cmd, "expected RED GREEN BLUE OUT");
     if (!p.flags_mer2rgb && !p.numbers.empty()) return usageError(cmd, "--red and --blue need --mer2rgb");
 
+    const std::string& out = p.positional[3];
+    if (!p.flags_mer2rgb && isJpegPath(out)) {
+        int width = 0;
+        const std::string error = streamToJpeg(
+            {p.positional[0], p.positional[1], p.positional[2]}, out,
+            [&width](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
+                imaging::combineAllChannelsRow(rows[0], rows[1], rows[2], row, width);
+            },
+            width);
+        return error.empty() ? kExitOk : failure(cmd, error);
+    }
     std::vector<ImageResult> bands;
     if (std::string error = readAll({p.positional[0], p.positional[1], p.positional[2]}, bands); !error.empty()) {
         return failure(cmd, error);
@@ -211,7 +271,7 @@ int runCompositeCommand(const std::vector<std::string>& args) {
         imaging::straightCombination(bands[0].image, bands[1].image, bands[2].image, result);
     }
     if (result.isEmpty()) return failure(cmd, "the composite is empty");
-    if (std::string error = imaging::writeImageFile(result, p.positional[3]); !error.empty()) return failure(cmd, error);
+    if (std::string error = imaging::writeImageFile(result, out); !error.empty()) return failure(cmd, error);
     return kExitOk;
 }
 

@@ -86,6 +86,24 @@ void cmykRowToBgr(const std::uint8_t* in, std::uint8_t* out, int width, bool inv
     }
 }
 
+// Reads the header, checks the limits and starts decompression into blue, green, red rows
+// (or CMYK rows for ink-based files). Must run inside a frame that has called setjmp on the
+// error manager; no object with a destructor may live in this frame. Returns false, with
+// `error` set, when the picture is outside the limits.
+bool beginJpegDecompress(jpeg_decompress_struct& cinfo, const std::uint8_t* data, std::size_t size,
+                         std::string& error, bool& cmyk) {
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    error = checkImageLimits(cinfo.image_width, cinfo.image_height);
+    if (!error.empty()) return false;
+    cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    // libjpeg-turbo writes blue, green, red directly, so rows land in the buffer unchanged.
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    return true;
+}
+
 // Everything that can longjmp lives in this function; the objects it touches that have
 // destructors (the result and the scratch row) are owned by the caller.
 bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& image,
@@ -100,23 +118,11 @@ bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& ima
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-
-    // No object with a destructor may live in this frame across a longjmp, so the message goes
-    // straight into the caller's string.
-    error = checkImageLimits(cinfo.image_width, cinfo.image_height);
-    if (!error.empty()) {
+    bool cmyk = false;
+    if (!beginJpegDecompress(cinfo, data, size, error, cmyk)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    // libjpeg-turbo writes blue, green, red directly, so rows land in the buffer unchanged.
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&cinfo);
-
     const int width = static_cast<int>(cinfo.output_width);
     const int height = static_cast<int>(cinfo.output_height);
     bool allocated = true;
@@ -144,6 +150,21 @@ bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& ima
     return true;
 }
 
+// Quality `quality`, blue-green-red input rows, every component at full resolution (4:4:4).
+void configureJpegCompress(jpeg_compress_struct& cinfo, int width, int height, int quality) {
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        cinfo.comp_info[c].h_samp_factor = 1;
+        cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    cinfo.dct_method = JDCT_ISLOW;
+}
+
 struct MemDest {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -161,18 +182,7 @@ bool encodeJpegInto(const ImageBuffer& image, int quality, MemDest& dest, std::s
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &dest.buffer, &dest.size);
-    cinfo.image_width = static_cast<JDIMENSION>(image.width());
-    cinfo.image_height = static_cast<JDIMENSION>(image.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    // No chroma subsampling: every component at full resolution (4:4:4).
-    for (int c = 0; c < cinfo.num_components; ++c) {
-        cinfo.comp_info[c].h_samp_factor = 1;
-        cinfo.comp_info[c].v_samp_factor = 1;
-    }
-    cinfo.dct_method = JDCT_ISLOW;
+    configureJpegCompress(cinfo, image.width(), image.height(), quality);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         // libjpeg does not write through the row pointer; its API just is not const-correct.
@@ -546,62 +556,392 @@ std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out
     return {};
 }
 
-std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    if (path.empty()) return "no file name given";
-    const std::size_t slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) return "cannot write " + path + ": not a file name";
+namespace {
 
-    static std::atomic<unsigned> counter{0};
-    std::random_device rd;
-    std::string tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = dir + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(counter.fetch_add(1)) + "-" + std::to_string(rd() % 100000);
-        // 0666 lets the umask decide the final permissions, as for any newly created file.
-        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return "cannot write " + path + ": " + errnoText(errno);
+// A temporary file next to a destination, renamed over it on commit and removed otherwise.
+class TempFile {
+public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { discard(); }
+
+    std::string create(const std::string& path) {
+        discard();
+        destination_ = path;
+        if (path.empty()) return "no file name given";
+        const std::size_t slash = path.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (base.empty()) return "cannot write " + path + ": not a file name";
+        static std::atomic<unsigned> counter{0};
+        std::random_device rd;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temp_ = dir + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+                    std::to_string(counter.fetch_add(1)) + "-" + std::to_string(rd() % 100000);
+            // 0666 lets the umask decide the final permissions, as for any newly created file.
+            fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) return {};
+            if (errno != EEXIST) return failure(errno);
+        }
+        return "cannot write " + path + ": no free temporary name";
     }
-    if (fd < 0) return "cannot write " + path + ": no free temporary name";
 
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
+    int fd() const { return fd_; }
+
+    std::string writeAll(const std::uint8_t* data, std::size_t size) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(fd_, data + done, size - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return failure(errno);
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return {};
+    }
+
+    // Makes the bytes durable, then moves them into place in one step.
+    std::string commit() {
+        if (::fsync(fd_) != 0 && errno != EINVAL) return failure(errno);
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return failure(errno);
+        if (::rename(temp_.c_str(), destination_.c_str()) != 0) return failure(errno);
+        temp_.clear();
+        return {};
+    }
+
+    void discard() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        if (!temp_.empty()) ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+
+    std::string failure(int err) {
+        const std::string message = "cannot write " + destination_ + ": " + errnoText(err);
+        discard();
+        return message;
+    }
+
+private:
+    std::string destination_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+// libjpeg destination that writes straight into a file descriptor, so an encoded picture is
+// never held whole in memory. Write failures end the compression through the error manager.
+struct FdDestination {
+    jpeg_destination_mgr pub;
+    int fd;
+    int writeErrno;
+    JOCTET* buffer;
+};
+
+constexpr std::size_t kDestinationBufferBytes = 256 * 1024;
+
+bool writeFully(int fd, const JOCTET* data, std::size_t size, int& err) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tempPath.c_str());
-            return "cannot write " + path + ": " + errnoText(err);
+            err = errno;
+            return false;
         }
-        done += static_cast<std::size_t>(n);
+        data += n;
+        size -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        const int err = errno;
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-        return "cannot write " + path + ": " + errnoText(err);
+    return true;
+}
+
+void fdInitDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<FdDestination*>(cinfo->dest);
+    d->buffer = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kDestinationBufferBytes));
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = kDestinationBufferBytes;
+}
+
+boolean fdEmptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<FdDestination*>(cinfo->dest);
+    if (!writeFully(d->fd, d->buffer, kDestinationBufferBytes, d->writeErrno)) ERREXIT(cinfo, JERR_FILE_WRITE);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = kDestinationBufferBytes;
+    return TRUE;
+}
+
+void fdTermDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<FdDestination*>(cinfo->dest);
+    const std::size_t used = kDestinationBufferBytes - d->pub.free_in_buffer;
+    if (!writeFully(d->fd, d->buffer, used, d->writeErrno)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+}  // namespace
+
+std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    TempFile file;
+    if (std::string error = file.create(path); !error.empty()) return error;
+    if (std::string error = file.writeAll(data, size); !error.empty()) return error;
+    return file.commit();
+}
+
+// ---- row-by-row JPEG writing ------------------------------------------------------------------
+
+struct JpegRowWriter::Impl {
+    jpeg_compress_struct cinfo{};
+    JpegErrorManager err{};
+    FdDestination dest{};
+    TempFile file;
+    std::string path;
+    bool created = false;
+    bool failed = false;
+    bool committed = false;
+
+    ~Impl() {
+        if (created) jpeg_destroy_compress(&cinfo);
     }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tempPath.c_str());
-        return "cannot write " + path + ": " + errnoText(err);
+
+    std::string message() const {
+        if (dest.writeErrno != 0) return "cannot write " + path + ": " + errnoText(dest.writeErrno);
+        return "cannot write " + path + ": JPEG encoding failed: " + err.message;
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tempPath.c_str());
-        return "cannot write " + path + ": " + errnoText(err);
+
+    // The three steps below call libjpeg and may return through longjmp; they hold no
+    // objects with destructors.
+    bool start(int width, int height, int quality) {
+        initJpegErrors(err);
+        cinfo.err = &err.pub;
+        if (setjmp(err.jump)) return false;
+        jpeg_create_compress(&cinfo);
+        created = true;
+        dest.fd = file.fd();
+        dest.pub.init_destination = fdInitDestination;
+        dest.pub.empty_output_buffer = fdEmptyOutputBuffer;
+        dest.pub.term_destination = fdTermDestination;
+        cinfo.dest = &dest.pub;
+        configureJpegCompress(cinfo, width, height, quality);
+        jpeg_start_compress(&cinfo, TRUE);
+        return true;
+    }
+
+    bool row(const std::uint8_t* data) {
+        if (setjmp(err.jump)) return false;
+        // libjpeg does not write through the row pointer; its API just is not const-correct.
+        JSAMPROW rowPtr = const_cast<std::uint8_t*>(data);
+        jpeg_write_scanlines(&cinfo, &rowPtr, 1);
+        return true;
+    }
+
+    bool finish() {
+        if (setjmp(err.jump)) return false;
+        jpeg_finish_compress(&cinfo);
+        return true;
+    }
+};
+
+JpegRowWriter::JpegRowWriter() = default;
+JpegRowWriter::~JpegRowWriter() = default;
+
+std::string JpegRowWriter::open(const std::string& path, int width, int height, int quality) {
+    impl_ = std::make_unique<Impl>();
+    impl_->path = path;
+    auto fail = [this](std::string message) {
+        impl_->failed = true;
+        impl_->file.discard();
+        return message;
+    };
+    if (width <= 0 || height <= 0 || width > 65500 || height > 65500) {
+        return fail("cannot write " + path + ": invalid JPEG size " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    if (quality < 1 || quality > 100) return fail("JPEG quality " + std::to_string(quality) + " outside 1..100");
+    if (std::string error = impl_->file.create(path); !error.empty()) return fail(error);
+    if (!impl_->start(width, height, quality)) return fail(impl_->message());
+    return {};
+}
+
+std::string JpegRowWriter::writeRow(const std::uint8_t* row) {
+    if (!impl_ || impl_->failed || impl_->committed) return "JPEG writer is not open";
+    if (impl_->cinfo.next_scanline >= impl_->cinfo.image_height) {
+        impl_->failed = true;
+        impl_->file.discard();
+        return "cannot write " + impl_->path + ": more rows than the picture has";
+    }
+    if (!impl_->row(row)) {
+        impl_->failed = true;
+        impl_->file.discard();
+        return impl_->message();
     }
     return {};
 }
 
-std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality) {
+std::string JpegRowWriter::commit() {
+    if (!impl_ || impl_->failed || impl_->committed) return "JPEG writer is not open";
+    impl_->failed = true;  // until everything below succeeds
+    if (impl_->cinfo.next_scanline != impl_->cinfo.image_height) {
+        impl_->file.discard();
+        return "cannot write " + impl_->path + ": only " + std::to_string(impl_->cinfo.next_scanline) + " of " +
+               std::to_string(impl_->cinfo.image_height) + " rows given";
+    }
+    if (!impl_->finish()) {
+        impl_->file.discard();
+        return impl_->message();
+    }
+    if (std::string error = impl_->file.commit(); !error.empty()) return error;
+    impl_->failed = false;
+    impl_->committed = true;
+    return {};
+}
+
+// ---- row-by-row reading -------------------------------------------------------------------
+
+struct ImageRowReader::Impl {
+    std::string path;
     std::vector<std::uint8_t> bytes;
-    std::string error = encodeJpegTo(image, bytes, quality);
-    if (!error.empty()) return "cannot write " + path + ": " + error;
-    return writeFileAtomically(path, bytes.data(), bytes.size());
+    std::string error;
+    int width = 0;
+    int height = 0;
+    int next = 0;
+    bool isJpeg = false;
+    ImageBuffer whole;  // BMP: the decoded picture
+
+    jpeg_decompress_struct cinfo{};
+    JpegErrorManager err{};
+    bool created = false;
+    bool cmyk = false;
+    std::vector<std::uint8_t> row;
+    std::vector<std::uint8_t> cmykRow;
+
+    ~Impl() {
+        if (created) jpeg_destroy_decompress(&cinfo);
+    }
+
+    // These call libjpeg and may return through longjmp; they hold no objects with destructors.
+    bool startJpeg() {
+        initJpegErrors(err);
+        cinfo.err = &err.pub;
+        if (setjmp(err.jump)) {
+            error.assign("corrupt JPEG data: ").append(err.message);
+            return false;
+        }
+        jpeg_create_decompress(&cinfo);
+        created = true;
+        if (!beginJpegDecompress(cinfo, bytes.data(), bytes.size(), error, cmyk)) return false;
+        width = static_cast<int>(cinfo.output_width);
+        height = static_cast<int>(cinfo.output_height);
+        return true;
+    }
+
+    bool readJpegRow() {
+        if (setjmp(err.jump)) {
+            error.assign("corrupt JPEG data: ").append(err.message);
+            return false;
+        }
+        JSAMPROW rowPtr = cmyk ? cmykRow.data() : row.data();
+        jpeg_read_scanlines(&cinfo, &rowPtr, 1);
+        if (cmyk) cmykRowToBgr(cmykRow.data(), row.data(), width, cinfo.saw_Adobe_marker);
+        ++next;
+        return true;
+    }
+
+    bool finishJpeg() {
+        if (setjmp(err.jump)) {
+            error.assign("corrupt JPEG data: ").append(err.message);
+            return false;
+        }
+        jpeg_finish_decompress(&cinfo);
+        return true;
+    }
+
+    void prefixError() {
+        if (!error.empty() && error.compare(0, path.size() + 2, path + ": ") != 0) error = path + ": " + error;
+    }
+};
+
+ImageRowReader::ImageRowReader() = default;
+ImageRowReader::~ImageRowReader() = default;
+
+std::string ImageRowReader::open(const std::string& path) {
+    impl_ = std::make_unique<Impl>();
+    Impl& d = *impl_;
+    d.path = path;
+    if (path.empty()) {
+        d.error = "no file name given";
+        return d.error;
+    }
+    d.error = readWholeFile(path, d.bytes);
+    if (!d.error.empty()) return d.error;
+    d.isJpeg = imageFileKindFor(path) == ImageFileKind::Jpeg;
+    if (!d.isJpeg) {
+        ImageResult r = decodeBmp(d.bytes.data(), d.bytes.size());
+        d.bytes = {};
+        if (!r.ok()) {
+            d.error = path + ": " + r.error;
+            return d.error;
+        }
+        d.whole = std::move(r.image);
+        d.width = d.whole.width();
+        d.height = d.whole.height();
+        return {};
+    }
+    if (d.bytes.size() < 2 || d.bytes[0] != 0xFF || d.bytes[1] != 0xD8) {
+        d.error = path + ": not a JPEG file (no start-of-image marker)";
+        return d.error;
+    }
+    if (!d.startJpeg()) {
+        d.prefixError();
+        return d.error;
+    }
+    try {
+        d.row.resize(static_cast<std::size_t>(d.width) * 3);
+        if (d.cmyk) d.cmykRow.resize(static_cast<std::size_t>(d.width) * 4);
+    } catch (const std::bad_alloc&) {
+        d.error = path + ": out of memory";
+    }
+    return d.error;
+}
+
+int ImageRowReader::width() const { return impl_ && impl_->error.empty() ? impl_->width : 0; }
+int ImageRowReader::height() const { return impl_ && impl_->error.empty() ? impl_->height : 0; }
+
+const std::uint8_t* ImageRowReader::nextRow() {
+    if (!impl_ || !impl_->error.empty() || impl_->next >= impl_->height) return nullptr;
+    Impl& d = *impl_;
+    if (!d.isJpeg) return d.whole.row(d.next++);
+    if (!d.readJpegRow()) {
+        d.prefixError();
+        return nullptr;
+    }
+    return d.row.data();
+}
+
+std::string ImageRowReader::finish() {
+    if (!impl_) return "no file open";
+    Impl& d = *impl_;
+    if (!d.error.empty() || !d.isJpeg) return d.error;
+    while (d.next < d.height) {
+        if (!d.readJpegRow()) break;
+    }
+    if (d.error.empty()) d.finishJpeg();
+    d.prefixError();
+    return d.error;
+}
+
+const std::string& ImageRowReader::error() const {
+    static const std::string none = "no file open";
+    return impl_ ? impl_->error : none;
+}
+
+std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality) {
+    if (image.isEmpty()) return "cannot write " + path + ": cannot encode an empty image";
+    JpegRowWriter writer;
+    if (std::string error = writer.open(path, image.width(), image.height(), quality); !error.empty()) return error;
+    for (int y = 0; y < image.height(); ++y) {
+        if (std::string error = writer.writeRow(image.row(y)); !error.empty()) return error;
+    }
+    return writer.commit();
 }
 
 std::string writeBmpFile(const ImageBuffer& image, const std::string& path) {

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,53 @@ std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out
 
 // Writes bytes to `path` through a temporary file in the same directory and a rename.
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+// Row-by-row reading, for work that needs one row of each input at a time: a JPEG is decoded
+// as the rows are asked for, so no whole picture is held; a BMP is read whole first (its rows
+// are usually stored bottom-up). Rows come from the top, as blue, green, red bytes.
+class ImageRowReader {
+public:
+    ImageRowReader();
+    ~ImageRowReader();
+    ImageRowReader(const ImageRowReader&) = delete;
+    ImageRowReader& operator=(const ImageRowReader&) = delete;
+
+    // Reads the file and its header (same kinds, limits and messages as readImageFile).
+    std::string open(const std::string& path);
+    int width() const;
+    int height() const;
+    // The next row, valid until the following call; nullptr on a decoding error (see error())
+    // or after the last row.
+    const std::uint8_t* nextRow();
+    // Decodes the rows not asked for, so that damage anywhere in the file is reported, and
+    // returns the first error met, or "".
+    std::string finish();
+    const std::string& error() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Row-by-row JPEG writing (quality as writeJpegFile, 4:4:4) into a temporary file next to the
+// destination; commit() renames it into place. A writer destroyed without a successful
+// commit removes its temporary file, so an abandoned or failed write leaves nothing behind.
+class JpegRowWriter {
+public:
+    JpegRowWriter();
+    ~JpegRowWriter();
+    JpegRowWriter(const JpegRowWriter&) = delete;
+    JpegRowWriter& operator=(const JpegRowWriter&) = delete;
+
+    std::string open(const std::string& path, int width, int height, int quality = 100);
+    // Rows from the top, width × 3 bytes of blue, green, red each.
+    std::string writeRow(const std::uint8_t* row);
+    // After the last row: completes the file and moves it to the destination.
+    std::string commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace keldar::imaging

@@ -97,23 +97,11 @@ void byteWise(const ImageBuffer& in, ImageBuffer& out, Kernel kernel) {
     for (int y = 0; y < in.height(); ++y) kernel(in.row(y), out.row(y), n);
 }
 
-void combineRow(const Byte* __restrict r, const Byte* __restrict g, const Byte* __restrict b, Byte* __restrict out,
-                int width, int rIndex, int gIndex, int bIndex) {
-    for (int x = 0; x < width; ++x) {
-        out[3 * x + 0] = b[3 * x + bIndex];
-        out[3 * x + 1] = g[3 * x + gIndex];
-        out[3 * x + 2] = r[3 * x + rIndex];
-    }
-}
-
-void combineThree(const ImageBuffer& r, const ImageBuffer& g, const ImageBuffer& b, ImageBuffer& out, int rIndex,
-                  int gIndex, int bIndex) {
+void combineThree(const ImageBuffer& r, const ImageBuffer& g, const ImageBuffer& b, ImageBuffer& out) {
     const int w = std::min({r.width(), g.width(), b.width()});
     const int h = std::min({r.height(), g.height(), b.height()});
     resizeToLeast(out, w, h);
-    for (int y = 0; y < out.height(); ++y) {
-        combineRow(r.row(y), g.row(y), b.row(y), out.row(y), out.width(), rIndex, gIndex, bIndex);
-    }
+    for (int y = 0; y < out.height(); ++y) combineAllChannelsRow(r.row(y), g.row(y), b.row(y), out.row(y), out.width());
 }
 
 void fadeRow(Byte* __restrict row, std::size_t n) {
@@ -212,9 +200,18 @@ ImageBuffer brightnessFunction(const ImageBuffer& in, float fraction) {
 
 // ---- colour composer -----------------------------------------------------------------------
 
+void combineAllChannelsRow(const std::uint8_t* __restrict redRow, const std::uint8_t* __restrict greenRow,
+                           const std::uint8_t* __restrict blueRow, std::uint8_t* __restrict out, int width) {
+    for (int x = 0; x < width; ++x) {
+        out[3 * x + 0] = blueRow[3 * x + 2];
+        out[3 * x + 1] = greenRow[3 * x + 1];
+        out[3 * x + 2] = redRow[3 * x + 0];
+    }
+}
+
 void combineAllChannels(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand,
                         ImageBuffer& out) {
-    combineThree(redBand, greenBand, blueBand, out, 0, 1, 2);
+    combineThree(redBand, greenBand, blueBand, out);
 }
 ImageBuffer combineAllChannels(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand) {
     ImageBuffer out;
@@ -253,7 +250,7 @@ ImageBuffer controlGreen(const ImageBuffer& greenBand, float fraction) {
 
 void combineAllSliders(const ImageBuffer& processedRed, const ImageBuffer& greenReread, const ImageBuffer& processedBlue,
                        ImageBuffer& out) {
-    combineThree(processedRed, greenReread, processedBlue, out, 0, 1, 2);
+    combineThree(processedRed, greenReread, processedBlue, out);
 }
 ImageBuffer combineAllSliders(const ImageBuffer& processedRed, const ImageBuffer& greenReread,
                               const ImageBuffer& processedBlue) {

@@ -80,6 +80,10 @@ ImageBuffer brightnessFunction(const ImageBuffer& in, float fraction);
 void combineAllChannels(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand,
                         ImageBuffer& out);
 ImageBuffer combineAllChannels(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand);
+// The same for one row of `width` pixels, for callers that stream rows; also the row step of
+// CombineAllSliders, which picks the same bytes.
+void combineAllChannelsRow(const std::uint8_t* redRow, const std::uint8_t* greenRow, const std::uint8_t* blueRow,
+                           std::uint8_t* out, int width);
 
 // MergeGreenRed / MergeGreenBlue: every byte is (w × band byte + (256 − w) × green byte) >> 8,
 // w in 0..256 (clamped), usually weightFromPosition(slider).

@@ -69,6 +69,38 @@ TEST_F(ImageCommandsTest, AnaglyphMatchesThePipeline) {
     EXPECT_EQ(jpeg.image.height(), 14);
 }
 
+TEST_F(ImageCommandsTest, JpegOutputIsTheEncodedPipelineResult) {
+    // JPEG inputs and output take the row-streaming path; its file must equal the one written
+    // from the whole-picture result.
+    const ImageBuffer right = randomImage(40, 30, 5), left = randomImage(36, 33, 6);
+    const std::string r = save("r.jpg", right), l = save("l.JPG", left);
+    ASSERT_EQ(run(runAnaglyphCommand, {r, l, dir.file("a.jpg"), "--merge", "35", "--contrast", "21", "--brightness", "40"}), kExitOk);
+    ImageBuffer expected;
+    imaging::buildAnaglyph(readImageFile(r).image, readImageFile(l).image, {35, 21, 40}, expected);
+    EXPECT_EQ(imaging::testing::readBytes(dir.file("a.jpg")), imaging::encodeJpeg(expected, 100));
+
+    const std::string g = save("g.bmp", randomImage(38, 31, 7));
+    ASSERT_EQ(run(runCompositeCommand, {r, g, l, dir.file("c.jpeg")}), kExitOk);
+    const ImageBuffer composite =
+        imaging::combineAllChannels(readImageFile(r).image, readImageFile(g).image, readImageFile(l).image);
+    EXPECT_EQ(imaging::testing::readBytes(dir.file("c.jpeg")), imaging::encodeJpeg(composite, 100));
+}
+
+TEST_F(ImageCommandsTest, DamagedInputBeyondTheUsedRowsStillFails) {
+    // The left image is taller than the right one and cut off near its end, past the rows
+    // that the anaglyph uses.
+    const std::string r = save("r.jpg", randomImage(32, 16, 1));
+    std::vector<std::uint8_t> tall = imaging::encodeJpeg(randomImage(32, 256, 2));
+    tall.resize(tall.size() * 95 / 100);
+    writeBytes(dir.file("tall.jpg"), tall);
+    std::string err;
+    EXPECT_EQ(run(runAnaglyphCommand, {r, dir.file("tall.jpg"), dir.file("out.jpg")}, &err), kExitFailure);
+    EXPECT_NE(err.find("tall.jpg"), std::string::npos) << err;
+    EXPECT_EQ(run(runCompositeCommand, {r, r, dir.file("tall.jpg"), dir.file("out.jpg")}), kExitFailure);
+    EXPECT_FALSE(exists("out.jpg"));
+    for (const auto& name : dir.entries()) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
 TEST_F(ImageCommandsTest, UsageErrorsReturnTwoAndWriteNothing) {
     const std::string r = save("r.bmp", randomImage(4, 4, 1)), l = save("l.bmp", randomImage(4, 4, 2));
     const std::string out = dir.file("out.jpg");

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include <jpeglib.h>
@@ -535,6 +536,94 @@ TEST(WriteTest, FailedWritesLeaveTheDestinationAlone) {
     EXPECT_EQ(entries, (std::vector<std::string>{"keep.jpg", "sub.jpg"}));
     EXPECT_NE(writeImageFile(randomImage(2, 2, 1), ""), "");
     EXPECT_NE(writeImageFile(randomImage(2, 2, 1), dir.file("")), "");
+}
+
+// ---- row-by-row reading and writing ---------------------------------------------------------
+
+TEST(RowStreamTest, ReaderGivesTheSameRowsAsTheWholeFileReader) {
+    ScratchDir dir;
+    const ImageBuffer img = photoLike(37, 21);
+    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
+        const ImageResult whole = readImageFile(dir.file(name));
+        ASSERT_TRUE(whole.ok());
+        ImageRowReader reader;
+        ASSERT_EQ(reader.open(dir.file(name)), "");
+        ASSERT_EQ(reader.width(), 37);
+        ASSERT_EQ(reader.height(), 21);
+        for (int y = 0; y < 21; ++y) {
+            const std::uint8_t* row = reader.nextRow();
+            ASSERT_NE(row, nullptr) << y;
+            ASSERT_EQ(std::memcmp(row, whole.image.row(y), 37 * 3), 0) << y;
+        }
+        EXPECT_EQ(reader.nextRow(), nullptr);
+        EXPECT_EQ(reader.finish(), "");
+    }
+}
+
+TEST(RowStreamTest, ReaderReportsDamageEvenBeyondTheRowsUsed) {
+    ScratchDir dir;
+    std::vector<std::uint8_t> bytes = encodeJpeg(photoLike(64, 256));
+    bytes.resize(bytes.size() * 9 / 10);  // the last rows are missing
+    writeBytes(dir.file("truncated.jpg"), bytes);
+    ImageRowReader reader;
+    ASSERT_EQ(reader.open(dir.file("truncated.jpg")), "");
+    ASSERT_NE(reader.nextRow(), nullptr);  // the first rows are intact
+    const std::string error = reader.finish();
+    EXPECT_NE(error.find("truncated.jpg"), std::string::npos) << error;
+    EXPECT_EQ(reader.nextRow(), nullptr);
+
+    ImageRowReader missing;
+    EXPECT_NE(missing.open(dir.file("missing.jpg")), "");
+    EXPECT_EQ(missing.nextRow(), nullptr);
+    EXPECT_EQ(missing.width(), 0);
+    ImageRowReader unopened;
+    EXPECT_EQ(unopened.nextRow(), nullptr);
+    EXPECT_NE(unopened.finish(), "");
+    writeBytes(dir.file("zero-byte.jpg"), {});
+    EXPECT_NE(ImageRowReader().open(dir.file("zero-byte.jpg")), "");
+}
+
+TEST(RowStreamTest, WriterProducesTheSameBytesAsTheInMemoryEncoder) {
+    ScratchDir dir;
+    const ImageBuffer img = photoLike(50, 40);
+    ASSERT_EQ(writeJpegFile(img, dir.file("a.jpg")), "");
+    EXPECT_EQ(readBytes(dir.file("a.jpg")), encodeJpeg(img));
+    // A picture larger than the writer's output buffer.
+    const ImageBuffer big = randomImage(700, 300, 5);
+    ASSERT_EQ(writeJpegFile(big, dir.file("big.jpg")), "");
+    EXPECT_EQ(readBytes(dir.file("big.jpg")), encodeJpeg(big));
+}
+
+TEST(RowStreamTest, IncompleteOrAbandonedWritesLeaveNothing) {
+    ScratchDir dir;
+    const ImageBuffer img = photoLike(8, 4);
+    {
+        JpegRowWriter writer;
+        ASSERT_EQ(writer.open(dir.file("short.jpg"), 8, 4), "");
+        ASSERT_EQ(writer.writeRow(img.row(0)), "");
+        EXPECT_NE(writer.commit().find("1 of 4 rows"), std::string::npos);
+        EXPECT_NE(writer.writeRow(img.row(1)), "");
+    }
+    {
+        JpegRowWriter writer;
+        ASSERT_EQ(writer.open(dir.file("abandoned.jpg"), 8, 4), "");
+        ASSERT_EQ(writer.writeRow(img.row(0)), "");
+    }
+    {
+        JpegRowWriter writer;
+        ASSERT_EQ(writer.open(dir.file("long.jpg"), 8, 1), "");
+        ASSERT_EQ(writer.writeRow(img.row(0)), "");
+        EXPECT_NE(writer.writeRow(img.row(1)), "");
+        EXPECT_NE(writer.commit(), "");
+    }
+    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_NE(JpegRowWriter().open(dir.file("no-dir/x.jpg"), 8, 4), "");
+    EXPECT_NE(JpegRowWriter().open(dir.file("zero.jpg"), 0, 4), "");
+    EXPECT_NE(JpegRowWriter().open(dir.file("q.jpg"), 8, 4, 0), "");
+    EXPECT_NE(JpegRowWriter().commit(), "");
+    EXPECT_TRUE(dir.entries().empty());
 }
 
 // ---- real data -----------------------------------------------------------------------------
