@@ -22,20 +22,20 @@ using imaging::ImageBuffer;
 using imaging::ImageResult;
 
 const char kUsage[] =
-    "Image commands (OUT ending in .jpg or .jpeg, in any case, is written as JPEG at quality 100,\n"
-    "anything else as a 24-bit BMP; inputs are read the same way by their extension):\n"
-    "  anaglyph RIGHT LEFT OUT [--merge N] [--contrast N] [--brightness N]\n"
-    "      Red/cyan anaglyph: the right-eye image gives blue and green, the left-eye image red.\n"
-    "      Slider positions 0..100: merge in percent (default 50), contrast in sixteenths\n"
-    "      (default 16, unchanged), brightness (default 30, unchanged).\n"
-    "  composite RED GREEN BLUE OUT [--mer2rgb [--red N] [--blue N]]\n"
-    "      Colour composite of three band images. By default the straight combination (each\n"
-    "      band's grey value is its channel); --mer2rgb blends red and blue with the green band\n"
-    "      at the given weights in percent (default 70 each).\n"
-    "  sunset IN OUT [--passes K]\n"
+    "  keldar-cli anaglyph RIGHT LEFT OUT [--merge N] [--contrast N] [--brightness N]\n"
+    "      Builds a red/cyan anaglyph: the right-eye image gives blue and green, the left-eye\n"
+    "      image red. Slider positions 0..100: merge in percent (default 50), contrast in\n"
+    "      sixteenths (default 16, unchanged), brightness (default 30, unchanged).\n"
+    "  keldar-cli composite RED GREEN BLUE OUT [--mer2rgb [--red N] [--blue N]]\n"
+    "      Builds a colour composite of three band images: by default the straight combination\n"
+    "      (each band's grey value becomes its channel); --mer2rgb blends red and blue with the\n"
+    "      green band at the given weights in percent (default 70 each).\n"
+    "  keldar-cli sunset IN OUT [--passes K]\n"
     "      Darkens the image by K steps of the sunset fade (0..256, default 256); the image\n"
     "      needs at least two rows.\n"
-    "Exit status: 0 success, 1 read/processing/write failure, 2 usage error.\n";
+    "      Image names ending in .jpg or .jpeg (any case) are JPEG, written at quality 100;\n"
+    "      any other name is a 24-bit BMP. Exit status 1 when reading, processing or writing\n"
+    "      fails, 2 on a usage error; a failed run leaves nothing at OUT.\n";
 
 struct ParsedArgs {
     std::vector<std::string> positional;
