@@ -1,0 +1,199 @@
+// keldar-cli as a user runs it: a separate process, its output, its exit status and its files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("keldar-cli-test-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // English names and a zone with daylight saving, as a user in Berlin would have.
+    CliRun run(const std::string& arguments)
+    {
+        const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
+        const std::string command = "env TZ=Europe/Berlin LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 '" +
+                                    std::string(KELDAR_CLI) + "' " + arguments + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "'";
+        CliRun r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readFile(out);
+        r.err = readFile(err);
+        return r;
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST_F(Cli, DecodeJsonOfTheExampleIdentifier)
+{
+    const CliRun r = run("decode --json 2P126471340EDN0000P2303L5M1.JPG");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string& j = r.out;
+    EXPECT_EQ(std::count(j.begin(), j.end(), '\n'), 1);
+    for (const char* field : {
+             R"j("name":"2P126471340EDN0000P2303L5M1.JPG")j", R"j("valid":true)j", R"j("combined":false)j",
+             R"j("rover_text":"2 Spirit")j", R"j("location_text":"Gusev  Crater")j",
+             R"j("camera_text":"PANCAM Panoramic Camera")j", R"j("clock_text":"126471340")j", R"j("clock_valid":true)j",
+             R"j("clock_value":126471340)j", R"j("clock_display":"126471340")j",
+             R"j("product_type_text":"EDN Downsampled EDR")j", R"j("site":"00")j", R"j("drive":"00")j",
+             R"j("sequence":"P2303")j", R"j("category_text":"PMA and Remote Sensing instrument.")j",
+             R"j("sequence_number_display":"2303")j", R"j("sequence_range_text":"PANCAM sequences.")j",
+             R"j("eye_text":"Left Eye")j", R"j("stereo_status":"This image may be part of a Stereo pair")j",
+             R"j("filter_text":"Filter 5 535nm (20nm bandpass)")j", R"j("producer_text":"MIPL (OPGS) at JPL")j",
+             R"j("version":"1")j", R"j("identifier":"2P126471340EDN0000P2303L5M1")j",
+             R"j("left_eye_name":"2P126471340EDN0000P2303L5M1")j", R"j("right_eye_name":"2P126471340EDN0000P2303R5M1")j",
+             R"j("utc_text":"Sunday 4 of Jan 2004 06:54:35")j", R"j("utc_iso":"2004-01-04T06:54:35.816Z")j",
+             R"j("local_text":"Sunday 4 of Jan 2004 07:54:35")j", R"j("sol_text":"1")j",
+             R"j("sols_since_spirit_landing":0)j", R"j("mars_time_text":"16:40:05")j", R"j("transpired_sols":0)j",
+             R"j("transpired_hours":2)j", R"j("transpired_minutes":15)j", R"j("transpired_seconds":50)j"})
+        EXPECT_TRUE(contains(j, field)) << field << "\nin " << j;
+    EXPECT_TRUE(contains(j, R"j("timezone_text":"Central European)j")) << j;
+}
+
+TEST_F(Cli, DecodeJsonOfNamesThatAreNotIdentifiers)
+{
+    const CliRun r = run("decode --json /some/dir/IMG_0001.jpg 2P126471340EDN0000P2303L5M1-B30C16M50-01.jpg");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_TRUE(contains(first, R"j("name":"/some/dir/IMG_0001.jpg")j"));
+    EXPECT_TRUE(contains(first, R"j("valid":false)j"));
+    EXPECT_TRUE(contains(first, R"j("rover_text":"Invalid")j"));
+    EXPECT_TRUE(contains(first, R"j("utc_text":"Invalid")j"));
+    EXPECT_TRUE(contains(first, R"j("sequence_number_display":"0")j"));
+    EXPECT_TRUE(contains(first, R"j("clock_display":"Invalid Spacecraft Clock Value")j"));
+    EXPECT_TRUE(contains(first, R"j("clock_value":0)j"));
+    EXPECT_TRUE(contains(first, R"j("stereo_status":null)j"));  // a table's none
+    EXPECT_TRUE(contains(first, R"j("left_eye_name":"N/A")j"));
+    // Each name is decoded on its own: the second does not inherit the first's state.
+    EXPECT_TRUE(contains(second, R"j("combined":true)j"));
+    EXPECT_TRUE(contains(second, R"j("eye_text":"COMBINED")j"));
+    EXPECT_TRUE(contains(second, R"j("left_eye_name":"")j"));
+    EXPECT_TRUE(contains(second, R"j("sol_text":"1")j"));
+}
+
+TEST_F(Cli, DecodePlainShowsTheMainWindowCaptions)
+{
+    const CliRun r = run("decode 1N128287181EFF0000P2303L2M1.JPG");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* part : {"Mars Exploration Rover No.", "1 Opportunity", "Meridiani  Planum",
+                             "Earth Time. (UTC)         =", "Sunday 25 of Jan 2004", "SOL", "NAVCAM", "Mhrs"})
+        EXPECT_TRUE(contains(r.out, part)) << part << "\nin " << r.out;
+}
+
+TEST_F(Cli, UsageErrorsAndHelp)
+{
+    const CliRun help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"decode", "anaglyph", "composite", "sunset", "make-sample"})
+        EXPECT_TRUE(contains(help.out, command)) << command;
+    const CliRun version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(contains(version.out, "keldar-cli "));
+
+    const CliRun unknown = run("frobnicate");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(contains(unknown.err, "frobnicate"));
+    EXPECT_EQ(run("").status, 2);
+    EXPECT_EQ(run("decode").status, 2);
+    EXPECT_EQ(run("decode --yaml X").status, 2);
+}
+
+TEST_F(Cli, SampleThenImagePipelines)
+{
+    const std::string sample = path("sample");
+    const CliRun made = run("make-sample '" + sample + "'");
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::vector<std::string> lefts;
+    for (const auto& entry : fs::directory_iterator(sample)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 27 && name[1] == 'N' && name[23] == 'L' && fs::exists(fs::path(sample) / [&] {
+                std::string right = name;
+                right[23] = 'R';
+                return right;
+            }()))
+            lefts.push_back(name);
+    }
+    ASSERT_FALSE(lefts.empty()) << "the sample has no NAVCAM stereo pair";
+    std::string right = lefts.front();
+    right[23] = 'R';
+
+    const std::string anaglyph = path("pair-B30C16M50.jpg");
+    const CliRun a = run("anaglyph '" + sample + "/" + right + "' '" + sample + "/" + lefts.front() + "' '" +
+                      anaglyph + "' --merge 50 --contrast 16 --brightness 30");
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_GT(fs::file_size(anaglyph), 1000u);
+
+    // Every name decodes; the sample's products are valid identifiers.
+    const CliRun decoded = run("decode --json '" + sample + "/" + lefts.front() + "'");
+    EXPECT_TRUE(contains(decoded.out, R"j("valid":true)j"));
+}
+
+TEST_F(Cli, FailuresLeaveNothingAtTheOutput)
+{
+    std::ofstream(path("corrupt.jpg")) << "not a jpeg at all";
+    const std::string out = path("out.jpg");
+    const CliRun missing = run("anaglyph '" + path("nope-R.jpg") + "' '" + path("nope-L.jpg") + "' '" + out + "'");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.err.empty());
+    EXPECT_FALSE(fs::exists(out));
+
+    const CliRun corrupt = run("composite '" + path("corrupt.jpg") + "' '" + path("corrupt.jpg") + "' '" +
+                            path("corrupt.jpg") + "' '" + out + "'");
+    EXPECT_NE(corrupt.status, 0);
+    EXPECT_FALSE(fs::exists(out));
+
+    const CliRun badNumber = run("anaglyph a b '" + out + "' --merge fifty");
+    EXPECT_EQ(badNumber.status, 2);
+    EXPECT_FALSE(fs::exists(out));
+
+    const CliRun badSample = run("make-sample '" + path("corrupt.jpg") + "/inside'");
+    EXPECT_EQ(badSample.status, 1);
+    EXPECT_FALSE(badSample.err.empty());
+    // Nothing stray beside the output either (no temporary files left behind).
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "corrupt.jpg" || name == "stdout.txt" || name == "stderr.txt") << name;
+    }
+}
