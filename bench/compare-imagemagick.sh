@@ -16,9 +16,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 cli=${1:-${KELDAR_CLI:-}}
 if [[ -z $cli ]]; then
-  for candidate in "$root"/build*/src/cli/keldar-cli; do
-    if [[ -x $candidate ]]; then cli=$candidate; break; fi
-  done
+  # The most recently built binary among the build directories of the checkout.
+  cli=$(ls -t "$root"/build*/src/cli/keldar-cli 2> /dev/null | head -n 1 || true)
 fi
 if [[ -z $cli || ! -x $cli ]]; then
   echo "keldar-cli not found: build it (cmake --build BUILD --target keldar-cli) or pass its path" >&2
@@ -42,6 +41,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/keldar-compare.XXXXXX")
 if [[ ${KEEP:-0} != 1 ]]; then trap 'rm -rf "$work"' EXIT; fi
 cd "$work"
 
+echo "keldar-cli: $cli"
+echo "ImageMagick: $im_composite, $im_convert"
 echo "Making 1024x1024 test JPEGs in $work ..."
 "$im_convert" -seed 11 -size 1024x1024 plasma:fractal -quality 95 right.jpg
 "$im_convert" -seed 12 -size 1024x1024 plasma:fractal -quality 95 left.jpg

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
 #include <cstdint>
 #include <iostream>
 #include <map>
@@ -154,13 +157,146 @@ std::string readAll(const std::vector<std::string>& paths, std::vector<ImageResu
     return {};
 }
 
-// Streams rows from the inputs through `makeRow` into a JPEG at `outPath`: no whole picture
-// is held, which saves the time of touching fresh memory for the inputs and the result. The
-// inputs are read to their end before the output is committed, so damage past the rows used
-// is still reported and leaves nothing at `outPath`.
+// Rows of all inputs, decoded on a helper thread and handed to the encoding thread through a
+// small ring of row slots, so that decoding and encoding overlap on two cores.
+class DecodedRows {
+public:
+    DecodedRows(std::vector<imaging::ImageRowReader>& readers, int width, int height)
+        : readers_(readers),
+          rowBytes_(static_cast<std::size_t>(width) * 3),
+          height_(height),
+          slots_(kSlots * readers.size() * rowBytes_) {}
+
+    DecodedRows(const DecodedRows&) = delete;
+    DecodedRows& operator=(const DecodedRows&) = delete;
+
+    ~DecodedRows() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // False when no thread could be started.
+    bool start() {
+        try {
+            thread_ = std::thread([this] { produce(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
+    }
+
+    // Waits for the next row of every input; false, with `error` set, when decoding failed.
+    bool next(std::vector<const std::uint8_t*>& rows, std::string& error) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++waiting_;
+        changed_.wait(lock, [this] { return produced_ > consumed_ || done_; });
+        --waiting_;
+        if (produced_ <= consumed_) {
+            error = error_.empty() ? "input ended early" : error_;
+            return false;
+        }
+        const std::size_t slot = static_cast<std::size_t>(consumed_ % kSlots);
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = slotRow(slot, i);
+        return true;
+    }
+
+    // The rows given by the last next() may be overwritten from now on.
+    void release() {
+        bool wake = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++consumed_;
+            wake = waiting_ > 0;
+        }
+        if (wake) changed_.notify_all();
+    }
+
+    // Waits until the inputs have been read to their end; returns the first error, or "".
+    std::string finish() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++waiting_;
+        changed_.wait(lock, [this] { return done_; });
+        --waiting_;
+        return error_;
+    }
+
+private:
+    static constexpr int kSlots = 32;
+
+    std::uint8_t* slotRow(std::size_t slot, std::size_t input) {
+        return slots_.data() + (slot * readers_.size() + input) * rowBytes_;
+    }
+
+    void produce() {
+        std::string error;
+        for (int y = 0; y < height_ && error.empty(); ++y) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ++waiting_;
+                changed_.wait(lock, [this, y] { return y - consumed_ < kSlots || stop_; });
+                --waiting_;
+                if (stop_) break;
+            }
+            const std::size_t slot = static_cast<std::size_t>(y % kSlots);
+            for (std::size_t i = 0; i < readers_.size() && error.empty(); ++i) {
+                const std::uint8_t* row = readers_[i].nextRow();
+                if (row == nullptr) {
+                    error = readers_[i].error();
+                } else {
+                    std::memcpy(slotRow(slot, i), row, rowBytes_);
+                }
+            }
+            bool wake = !error.empty();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (error.empty()) ++produced_;
+                wake = wake || waiting_ > 0;
+            }
+            if (wake) changed_.notify_all();
+        }
+        // Damage past the rows used is an error too; not worth finding once the writer gave up.
+        bool stopped = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped = stop_;
+        }
+        for (std::size_t i = 0; i < readers_.size() && error.empty() && !stopped; ++i) error = readers_[i].finish();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            error_ = error;
+            done_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    std::vector<imaging::ImageRowReader>& readers_;
+    const std::size_t rowBytes_;
+    const int height_;
+    std::vector<std::uint8_t> slots_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int produced_ = 0;
+    int consumed_ = 0;
+    int waiting_ = 0;  // threads blocked on changed_: only then is a notification needed
+    bool stop_ = false;
+    bool done_ = false;
+    std::string error_;
+    std::thread thread_;
+};
+
+// Streams rows from the inputs through `makeRow` into a JPEG at `outPath`, decoding on one
+// thread and encoding on this one: no whole picture is held, which also saves the time of
+// touching fresh memory for the inputs and the result. The inputs are read to their end
+// before the output is committed, so damage past the rows used is still reported and leaves
+// nothing at `outPath`. Returns nullopt, having written nothing, when no thread can be
+// started; the caller then takes the whole-picture way.
 template <typename MakeRow>
-std::string streamToJpeg(const std::vector<std::string>& inputs, const std::string& outPath, MakeRow makeRow,
-                         int& width) {
+std::optional<std::string> streamToJpeg(const std::vector<std::string>& inputs, const std::string& outPath,
+                                        MakeRow makeRow, int& width) {
     std::vector<imaging::ImageRowReader> readers(inputs.size());
     int height = 0;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -168,21 +304,20 @@ std::string streamToJpeg(const std::vector<std::string>& inputs, const std::stri
         width = i == 0 ? readers[i].width() : std::min(width, readers[i].width());
         height = i == 0 ? readers[i].height() : std::min(height, readers[i].height());
     }
+    DecodedRows decoded(readers, width, height);
+    if (!decoded.start()) return std::nullopt;
     imaging::JpegRowWriter writer;
     if (std::string error = writer.open(outPath, width, height, 100); !error.empty()) return error;
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * 3);
     std::vector<const std::uint8_t*> rows(inputs.size());
+    std::string error;
     for (int y = 0; y < height; ++y) {
-        for (std::size_t i = 0; i < readers.size(); ++i) {
-            rows[i] = readers[i].nextRow();
-            if (rows[i] == nullptr) return readers[i].error();
-        }
+        if (!decoded.next(rows, error)) return error;
         makeRow(rows, out.data());
-        if (std::string error = writer.writeRow(out.data()); !error.empty()) return error;
+        decoded.release();
+        if (error = writer.writeRow(out.data()); !error.empty()) return error;
     }
-    for (imaging::ImageRowReader& reader : readers) {
-        if (std::string error = reader.finish(); !error.empty()) return error;
-    }
+    if (error = decoded.finish(); !error.empty()) return error;
     return writer.commit();
 }
 
@@ -212,14 +347,14 @@ int runAnaglyphCommand(const std::vector<std::string>& args) {
     if (isJpegPath(out)) {
         imaging::AnaglyphRowPass pass;
         int width = 0;
-        const std::string error = streamToJpeg(
+        const std::optional<std::string> error = streamToJpeg(
             {p.positional[0], p.positional[1]}, out,
             [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
                 if (pass.width() != width) pass.configure(settings, width);
                 pass.run(rows[0], rows[1], row);
             },
             width);
-        return error.empty() ? kExitOk : failure(cmd, error);
+        if (error) return error->empty() ? kExitOk : failure(cmd, *error);
     }
     std::vector<ImageResult> inputs;
     if (std::string error = readAll({p.positional[0], p.positional[1]}, inputs); !error.empty()) {
@@ -246,13 +381,13 @@ int runCompositeCommand(const std::vector<std::string>& args) {
     const std::string& out = p.positional[3];
     if (!p.flags_mer2rgb && isJpegPath(out)) {
         int width = 0;
-        const std::string error = streamToJpeg(
+        const std::optional<std::string> error = streamToJpeg(
             {p.positional[0], p.positional[1], p.positional[2]}, out,
             [&width](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
                 imaging::combineAllChannelsRow(rows[0], rows[1], rows[2], row, width);
             },
             width);
-        return error.empty() ? kExitOk : failure(cmd, error);
+        if (error) return error->empty() ? kExitOk : failure(cmd, *error);
     }
     std::vector<ImageResult> bands;
     if (std::string error = readAll({p.positional[0], p.positional[1], p.positional[2]}, bands); !error.empty()) {

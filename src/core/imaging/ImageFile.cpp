@@ -436,7 +436,16 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
 
 namespace {
 
-std::string readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+// The bytes of a whole file. Left uninitialised before the read fills them: zeroing a
+// buffer that is overwritten at once costs a pass over fresh memory.
+struct FileBytes {
+    std::unique_ptr<std::uint8_t[]> storage;
+    std::size_t size = 0;
+    const std::uint8_t* data() const { return storage.get(); }
+};
+
+std::string readWholeFile(const std::string& path, FileBytes& out) {
+    out = FileBytes{};
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return "cannot open " + path + ": " + errnoText(errno);
     struct stat st {};
@@ -457,26 +466,27 @@ std::string readWholeFile(const std::string& path, std::vector<std::uint8_t>& ou
         ::close(fd);
         return "cannot read " + path + ": file larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
     }
-    try {
-        out.resize(static_cast<std::size_t>(st.st_size));
-    } catch (const std::bad_alloc&) {
+    const std::size_t capacity = static_cast<std::size_t>(st.st_size);
+    out.storage.reset(new (std::nothrow) std::uint8_t[capacity]);
+    if (!out.storage) {
         ::close(fd);
         return "cannot read " + path + ": out of memory";
     }
     std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    while (got < capacity) {
+        const ssize_t n = ::read(fd, out.storage.get() + got, capacity - got);
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
+            out = FileBytes{};
             return "cannot read " + path + ": " + errnoText(err);
         }
         if (n == 0) break;  // the file shrank while being read
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    out.resize(got);
+    out.size = got;
     if (got == 0) return "cannot read " + path + ": the file is empty (0 bytes)";
     return {};
 }
@@ -489,11 +499,11 @@ ImageResult readImageFile(const std::string& path) {
         result.error = "no file name given";
         return result;
     }
-    std::vector<std::uint8_t> bytes;
+    FileBytes bytes;
     result.error = readWholeFile(path, bytes);
     if (!result.ok()) return result;
-    result = imageFileKindFor(path) == ImageFileKind::Jpeg ? decodeJpeg(bytes.data(), bytes.size())
-                                                           : decodeBmp(bytes.data(), bytes.size());
+    result = imageFileKindFor(path) == ImageFileKind::Jpeg ? decodeJpeg(bytes.data(), bytes.size)
+                                                           : decodeBmp(bytes.data(), bytes.size);
     if (!result.ok()) result.error = path + ": " + result.error;
     return result;
 }
@@ -799,7 +809,7 @@ std::string JpegRowWriter::commit() {
 
 struct ImageRowReader::Impl {
     std::string path;
-    std::vector<std::uint8_t> bytes;
+    FileBytes bytes;
     std::string error;
     int width = 0;
     int height = 0;
@@ -828,7 +838,7 @@ struct ImageRowReader::Impl {
         }
         jpeg_create_decompress(&cinfo);
         created = true;
-        if (!beginJpegDecompress(cinfo, bytes.data(), bytes.size(), error, cmyk)) return false;
+        if (!beginJpegDecompress(cinfo, bytes.data(), bytes.size, error, cmyk)) return false;
         width = static_cast<int>(cinfo.output_width);
         height = static_cast<int>(cinfo.output_height);
         return true;
@@ -875,8 +885,8 @@ std::string ImageRowReader::open(const std::string& path) {
     if (!d.error.empty()) return d.error;
     d.isJpeg = imageFileKindFor(path) == ImageFileKind::Jpeg;
     if (!d.isJpeg) {
-        ImageResult r = decodeBmp(d.bytes.data(), d.bytes.size());
-        d.bytes = {};
+        ImageResult r = decodeBmp(d.bytes.data(), d.bytes.size);
+        d.bytes = FileBytes{};
         if (!r.ok()) {
             d.error = path + ": " + r.error;
             return d.error;
@@ -886,7 +896,7 @@ std::string ImageRowReader::open(const std::string& path) {
         d.height = d.whole.height();
         return {};
     }
-    if (d.bytes.size() < 2 || d.bytes[0] != 0xFF || d.bytes[1] != 0xD8) {
+    if (d.bytes.size < 2 || d.bytes.data()[0] != 0xFF || d.bytes.data()[1] != 0xD8) {
         d.error = path + ": not a JPEG file (no start-of-image marker)";
         return d.error;
     }
