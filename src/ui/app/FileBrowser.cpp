@@ -65,7 +65,8 @@ FileBrowser::FileBrowser(QWidget* parent) : QObject(parent) {
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    connect(files_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    // Selection, not the current item: the view moves the current item before it selects.
+    connect(files_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!programChange_) emit userSelectionChanged();
     });
     connect(directories_, &QListWidget::itemActivated, this, &FileBrowser::enterFromDirectoryList);

@@ -272,7 +272,11 @@ void TForm1::enterStartDirectory() {
     setDirectory(QDir::currentPath());
 }
 
-void TForm1::setDirectory(const QString& path) { browser_->setDirectory(path); }
+void TForm1::setDirectory(const QString& path) {
+    // A directory chosen before the window first shows replaces the start directory.
+    startDirectoryRead_ = true;
+    browser_->setDirectory(path);
+}
 
 void TForm1::selectFile(int index) { browser_->setSelectedIndex(index); }
 
