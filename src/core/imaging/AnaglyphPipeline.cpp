@@ -25,7 +25,10 @@ inline Byte tone(std::uint16_t m, std::uint16_t k, std::int16_t offset) {
 
 // The row kernels are compiled twice, for AVX2 and for the x86-64 baseline, and the loader
 // picks one for the running processor: twice the vector width halves the time of the pass.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Sanitizer builds keep the baseline only: the loader runs the selector before a thread
+// sanitizer's runtime is up, and the baseline code gets tested that way.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
 #define KELDAR_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
 #else
 #define KELDAR_ROW_KERNEL
