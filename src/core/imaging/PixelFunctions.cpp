@@ -72,6 +72,26 @@ void applyTable(const ImageBuffer& in, const Table& table, ImageBuffer& out) {
     }
 }
 
+// nearest(p × k / 16), ties to even, clamped to 255, for k ≤ 256: (q + 7 + bit 4 of q) >> 4
+// rounds the remainder up from 9, and at 8 only when the quotient is odd.
+void contrastRow(const Byte* __restrict in, Byte* __restrict out, std::size_t n, std::uint16_t k) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint16_t q = static_cast<std::uint16_t>(in[i] * k);
+        const std::uint16_t r = static_cast<std::uint16_t>((q + 7 + ((q >> 4) & 1)) >> 4);
+        out[i] = static_cast<Byte>(r > 255 ? 255 : r);
+    }
+}
+
+// p + offset clamped to 0..255 (offset within ±1024).
+void brightnessRow(const Byte* __restrict in, Byte* __restrict out, std::size_t n, std::int16_t offset) {
+    for (std::size_t i = 0; i < n; ++i) {
+        std::int16_t t = static_cast<std::int16_t>(in[i] + offset);
+        t = t < 0 ? std::int16_t{0} : t;
+        t = t > 255 ? std::int16_t{255} : t;
+        out[i] = static_cast<Byte>(t);
+    }
+}
+
 void invertRow(const Byte* __restrict in, Byte* __restrict out, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<Byte>(255 - in[i]);
 }
@@ -176,6 +196,12 @@ ImageBuffer mergeBitmaps(const ImageBuffer& cyanLayer, const ImageBuffer& redLay
 }
 
 void contrastFunction(const ImageBuffer& in, int position, ImageBuffer& out) {
+    if (position >= 0 && position <= 256) {
+        // p × k + 8 fits in 16 bits: the vectorised arithmetic form applies.
+        const auto k = static_cast<std::uint16_t>(position);
+        byteWise(in, out, [k](const Byte* a, Byte* b, std::size_t n) { contrastRow(a, b, n, k); });
+        return;
+    }
     Table table;
     for (int p = 0; p < 256; ++p) table[static_cast<std::size_t>(p)] = contrastByte(static_cast<Byte>(p), position);
     applyTable(in, table, out);
@@ -187,10 +213,8 @@ ImageBuffer contrastFunction(const ImageBuffer& in, int position) {
 }
 
 void brightnessFunction(const ImageBuffer& in, float fraction, ImageBuffer& out) {
-    const int offset = brightnessOffsetFromFraction(fraction);
-    Table table;
-    for (int p = 0; p < 256; ++p) table[static_cast<std::size_t>(p)] = brightnessByte(static_cast<Byte>(p), offset);
-    applyTable(in, table, out);
+    const auto offset = static_cast<std::int16_t>(brightnessOffsetFromFraction(fraction));
+    byteWise(in, out, [offset](const Byte* a, Byte* b, std::size_t n) { brightnessRow(a, b, n, offset); });
 }
 ImageBuffer brightnessFunction(const ImageBuffer& in, float fraction) {
     ImageBuffer out;

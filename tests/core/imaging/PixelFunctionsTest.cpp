@@ -183,6 +183,23 @@ TEST(AnaglyphFunctionsTest, ContrastAndBrightnessOverEveryByte) {
     }
 }
 
+TEST(AnaglyphFunctionsTest, WholeImageFunctionsAgreeWithThePerByteArithmeticAtEveryPosition) {
+    // The image functions run vectorised row kernels; the per-byte functions are the plain
+    // definition with single-precision rounding. Positions past the slider take another path.
+    const ImageBuffer in = allBytes();
+    for (int k = -3; k <= 300; ++k) {
+        SCOPED_TRACE(k);
+        expectBytewise(in, contrastFunction(in, k), [k](std::uint8_t p) { return contrastByte(p, k); });
+    }
+    expectBytewise(in, contrastFunction(in, 5000), [](std::uint8_t p) { return contrastByte(p, 5000); });
+    for (int position = 0; position <= 100; ++position) {
+        SCOPED_TRACE(position);
+        const int offset = brightnessOffsetFromFraction(brightnessFraction(position));
+        expectBytewise(in, brightnessFunction(in, brightnessFraction(position)),
+                       [offset](std::uint8_t p) { return brightnessByte(p, offset); });
+    }
+}
+
 TEST(AnaglyphFunctionsTest, ContrastOneRoundsTiesToEven) {
     ImageBuffer in(1, 1);
     setPixel(in, 0, 0, {8, 24, 40});
