@@ -3,6 +3,7 @@
 #include "core/imaging/PixelFunctions.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace keldar::imaging {
 
@@ -61,6 +62,12 @@ void layersRow(const Byte* __restrict a, const Byte* __restrict b, Byte* __restr
 
 void runPass(const ImageBuffer& a, const ImageBuffer& b, const AnaglyphSettings& settings,
              AnaglyphRowPass::Source source, ImageBuffer& out) {
+    if (&out == &a || &out == &b) {  // an output that is also an input goes through a new buffer
+        ImageBuffer result;
+        runPass(a, b, settings, source, result);
+        out = std::move(result);
+        return;
+    }
     const int width = std::min(a.width(), b.width());
     const int height = std::min(a.height(), b.height());
     if (width <= 0 || height <= 0) {

@@ -60,7 +60,7 @@ private:
 
 // Builds the anaglyph into `out`, which is resized in place (no allocation when it already
 // holds a picture at least as large). Result size: the least width and height of the eyes.
-// `out` must be neither eye image.
+// `out` may be one of the eye images (it is then replaced through a new buffer).
 void buildAnaglyph(const ImageBuffer& rightEye, const ImageBuffer& leftEye, const AnaglyphSettings& settings,
                    ImageBuffer& out);
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 // The row kernels below are plain loops over raw row pointers marked __restrict, written so
 // that the compiler can vectorise them; nothing here touches a pixel through an accessor.
@@ -37,6 +38,12 @@ void layerRow(const Byte* __restrict in, Byte* __restrict out, int width, Byte k
 }
 
 void makeLayer(const ImageBuffer& in, ImageBuffer& out, Byte keepB, Byte keepG, Byte keepR) {
+    if (&out == &in) {  // same size in place: the row kernel's pointers must not overlap
+        ImageBuffer result;
+        makeLayer(in, result, keepB, keepG, keepR);
+        out = std::move(result);
+        return;
+    }
     out.resize(in.width(), in.height());
     for (int y = 0; y < out.height(); ++y) layerRow(in.row(y), out.row(y), in.width(), keepB, keepG, keepR);
 }
@@ -48,6 +55,12 @@ void blendRow(const Byte* __restrict a, const Byte* __restrict b, Byte* __restri
 }
 
 void blendImages(const ImageBuffer& a, const ImageBuffer& b, int w, ImageBuffer& out) {
+    if (&out == &a || &out == &b) {  // an output that is also an input goes through a new buffer
+        ImageBuffer result;
+        blendImages(a, b, w, result);
+        out = std::move(result);
+        return;
+    }
     w = std::clamp(w, 0, 256);
     resizeToLeast(out, minWidth(a, b), minHeight(a, b));
     const std::size_t n = static_cast<std::size_t>(out.width()) * 3;
@@ -118,6 +131,12 @@ void byteWise(const ImageBuffer& in, ImageBuffer& out, Kernel kernel) {
 }
 
 void combineThree(const ImageBuffer& r, const ImageBuffer& g, const ImageBuffer& b, ImageBuffer& out) {
+    if (&out == &r || &out == &g || &out == &b) {  // an output that is also an input goes through a new buffer
+        ImageBuffer result;
+        combineThree(r, g, b, result);
+        out = std::move(result);
+        return;
+    }
     const int w = std::min({r.width(), g.width(), b.width()});
     const int h = std::min({r.height(), g.height(), b.height()});
     resizeToLeast(out, w, h);

@@ -9,9 +9,9 @@
 //
 // Every function comes in two forms: one that writes into a caller-owned output buffer
 // (resized in place, so a buffer reused across slider changes is not reallocated), and one
-// that returns a new buffer. The single-input byte-wise functions (contrastFunction,
-// brightnessFunction, invert, solarize) accept the input itself as output; the multi-input
-// functions need an output distinct from their inputs.
+// that returns a new buffer. The output may be one of the inputs; the single-input byte-wise
+// functions (contrastFunction, brightnessFunction, invert, solarize) then work in place, the
+// others through a new buffer.
 
 #include "core/imaging/ImageBuffer.h"
 

@@ -126,6 +126,21 @@ TEST(AnaglyphPipelineTest, ReusesTheOutputAllocation) {
     }
 }
 
+TEST(AnaglyphPipelineTest, OutputMayBeAnEyeImage) {
+    const ImageBuffer right = randomImage(20, 9, 8), left = randomImage(13, 12, 9);
+    const AnaglyphSettings s{40, 19, 33};
+    ImageBuffer expected;
+    buildAnaglyph(right, left, s, expected);
+    ImageBuffer r = right, l = left;
+    buildAnaglyph(r, left, s, r);
+    buildAnaglyph(right, l, s, l);
+    EXPECT_TRUE(r == expected);
+    EXPECT_TRUE(l == expected);
+    ImageBuffer layer = makeCyan(right);
+    buildAnaglyphFromLayers(layer, makeRed(left), s, layer);
+    EXPECT_TRUE(layer == expected);
+}
+
 TEST(AnaglyphPipelineTest, OutOfRangePositionsAreClampedAndEmptyInputsGiveEmpty) {
     const ImageBuffer right = randomImage(8, 8, 5);
     const ImageBuffer left = randomImage(8, 8, 6);

@@ -232,6 +232,37 @@ TEST(AnaglyphFunctionsTest, OutputBufferReuseAndInPlaceUse) {
     EXPECT_TRUE(same == brightnessFunction(in, brightnessFraction(45)));
 }
 
+TEST(AnaglyphFunctionsTest, OutputMayBeOneOfTheInputs) {
+    // Inputs of different sizes, so that an output sized from both would corrupt an input
+    // it is written over.
+    const ImageBuffer a = randomImage(9, 6, 81), b = randomImage(7, 8, 82), c = randomImage(8, 7, 83);
+    using Two = void (*)(const ImageBuffer&, const ImageBuffer&, ImageBuffer&);
+    const struct {
+        const char* name;
+        Two fn;
+    } twoInputs[] = {
+        {"MergeBitmaps", [](const ImageBuffer& x, const ImageBuffer& y, ImageBuffer& o) { mergeBitmaps(x, y, 0.3f, o); }},
+        {"MergeGreenRed", [](const ImageBuffer& x, const ImageBuffer& y, ImageBuffer& o) { mergeGreenRed(x, y, 99, o); }},
+        {"MergeGreenBlue", [](const ImageBuffer& x, const ImageBuffer& y, ImageBuffer& o) { mergeGreenBlue(x, y, 7, o); }},
+        {"CombineAllChannels", [](const ImageBuffer& x, const ImageBuffer& y, ImageBuffer& o) { combineAllChannels(x, y, x, o); }},
+        {"Make Cyan", [](const ImageBuffer& x, const ImageBuffer&, ImageBuffer& o) { makeCyan(x, o); }},
+    };
+    for (const auto& t : twoInputs) {
+        SCOPED_TRACE(t.name);
+        ImageBuffer expected;
+        t.fn(a, b, expected);
+        ImageBuffer first = a;
+        t.fn(first, b, first);
+        EXPECT_TRUE(first == expected);
+        ImageBuffer second = b;
+        t.fn(a, second, second);
+        EXPECT_TRUE(second == expected);
+    }
+    ImageBuffer third = c;
+    combineAllSliders(a, b, third, third);
+    EXPECT_TRUE(third == combineAllSliders(a, b, c));
+}
+
 // ---- colour composer -----------------------------------------------------------------------
 
 TEST(ColourFunctionsTest, CombineAllChannelsTakesOneByteFromEachBand) {
