@@ -4,16 +4,18 @@ namespace keldar::ui {
 
 decode::DecodedIdentifier placeholderIdentifier() {
     decode::DecodedIdentifier placeholder;
+    const std::string x(1, 'x');
+    const std::string zero(1, '0');
     for (std::string* single : {&placeholder.roverDigit, &placeholder.cameraLetter,
                                 &placeholder.eyeLetter, &placeholder.filterDigit,
                                 &placeholder.producerLetter, &placeholder.versionCharacter,
                                 &placeholder.markerCharacter, &placeholder.sequenceCategory})
-        *single = "x";
+        *single = x;
     for (std::string* longer : {&placeholder.clockText, &placeholder.productTypeCode, &placeholder.site,
                                 &placeholder.drive, &placeholder.sequence,
                                 &placeholder.sequenceNumberText, &placeholder.identifier,
                                 &placeholder.eyePrefix})
-        *longer = "0";
+        *longer = zero;
     return placeholder;
 }
 
