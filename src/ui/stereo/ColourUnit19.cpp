@@ -323,10 +323,11 @@ void TForm19::saveAs() {
     const SaveDialogAnswer answer = saveDialog_(this, request);
     if (answer.path.isEmpty()) return;
     showText(saveName_, answer.path);
-    writeResult(answer.path, answer.filterIndex);
+    // A "SAVED" left from an earlier save must not stand beside a name that was not written.
+    showText(saveStatus_, writeResult(answer.path, answer.filterIndex) ? kSaved : QString());
 }
 
-void TForm19::writeResult(const QString& chosenPath, int filterIndex) {
+bool TForm19::writeResult(const QString& chosenPath, int filterIndex) {
     const imaging::AnaglyphSaveTarget target = imaging::anaglyphSaveTarget(fileSystemPath(chosenPath), filterIndex);
     const QString targetPath = QFile::decodeName(target.path.c_str());
     // The stem rule can turn the chosen name into another one (pair.jpg saved as BMP is
@@ -335,16 +336,16 @@ void TForm19::writeResult(const QString& chosenPath, int filterIndex) {
         platform_.warning(this, QStringLiteral("\"%1\" already exists and was not replaced. Nothing was saved; "
                                                "choose another name.")
                                     .arg(QDir::toNativeSeparators(targetPath)));
-        return;
+        return false;
     }
     const std::string error = target.format == imaging::AnaglyphFileFormat::Jpeg
                                   ? imaging::writeJpegFile(result_, target.path, 100)
                                   : imaging::writeBmpFile(result_, target.path);
     if (!error.empty()) {
         platform_.warning(this, QStringLiteral("The anaglyph was not saved: %1").arg(fromStd(error)));
-        return;
+        return false;
     }
-    showText(saveStatus_, kSaved);
+    return true;
 }
 
 }  // namespace keldar::ui

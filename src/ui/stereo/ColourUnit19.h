@@ -70,7 +70,8 @@ private:
     QString anaglyphDirectory() const;
     // "" when the directory exists (created if missing) and takes new files, else the warning.
     QString prepareDirectory(const QString& directory) const;
-    void writeResult(const QString& chosenPath, int filterIndex);
+    // Writes the result in the format of the filter; false (after a warning) when nothing was written.
+    bool writeResult(const QString& chosenPath, int filterIndex);
 
     imaging::ImageBuffer image1_, image2_, cyanLayer_, redLayer_, result_;
     bool image1Loaded_ = false;

@@ -284,15 +284,33 @@ TEST_F(AnaglyphBuilderTest, AnExistingFileIsNeverOverwritten) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("the user's own file");
     }
+    std::vector<SaveDialogAnswer> answers = {
+        {anaglyphs() + QStringLiteral("/first.jpg"), 2},  // a save that works
+        {anaglyphs() + QStringLiteral("/pair.jpg"), 3},   // written as pair.bmp, which exists
+        {anaglyphs() + QStringLiteral("/first"), 2},      // written as first.jpg, which now exists
+    };
     builder().setSaveDialog([&](QWidget*, const SaveDialogRequest&) {
-        return SaveDialogAnswer{anaglyphs() + QStringLiteral("/pair.jpg"), 3};  // written as pair.bmp
+        const SaveDialogAnswer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
     });
+    click(builder(), "Button3");
+    ASSERT_EQ(builder().saveStatusText(), QStringLiteral("SAVED"));
+    const QByteArray firstBytes = fileBytes(anaglyphs() + QStringLiteral("/first.jpg"));
+
     click(builder(), "Button3");
     ASSERT_EQ(fake.texts(Box::Warning).size(), 1u);
     EXPECT_TRUE(fake.texts(Box::Warning)[0].contains(QStringLiteral("pair.bmp")));
     EXPECT_EQ(fileBytes(keep), QByteArray("the user's own file"));
-    EXPECT_EQ(savedFiles(), QStringList{QStringLiteral("pair.bmp")});
-    EXPECT_NE(builder().saveStatusText(), QStringLiteral("SAVED"));
+    // The earlier "SAVED" does not stay beside a name that was not written.
+    EXPECT_EQ(builder().saveStatusText(), QString());
+
+    builder().setMerge(20);  // a different picture that must not replace the first
+    click(builder(), "Button3");
+    ASSERT_EQ(fake.texts(Box::Warning).size(), 2u);
+    EXPECT_TRUE(fake.texts(Box::Warning)[1].contains(QStringLiteral("first.jpg")));
+    EXPECT_EQ(fileBytes(anaglyphs() + QStringLiteral("/first.jpg")), firstBytes);
+    EXPECT_EQ(savedFiles(), (QStringList{QStringLiteral("first.jpg"), QStringLiteral("pair.bmp")}));
 }
 
 TEST_F(AnaglyphBuilderTest, AMissingAnaglyphDirectoryIsCreated) {

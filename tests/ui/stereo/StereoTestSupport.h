@@ -7,6 +7,8 @@
 #include <string>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,13 +81,33 @@ inline QByteArray fileBytes(const QString& path) {
     return file.readAll();
 }
 
-// The sample directory, written once for the whole run; tests only read it.
+// The sample directory, written once per build of this test program and shared by the
+// test processes (ctest runs each test on its own): rendering it takes seconds, reading it
+// none. A new build of the program (which follows any change of the generator) writes a new
+// one. Tests only read it.
 inline const QString& sampleDirectory() {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/keldar-stereo-sample-XXXXXX"));
-    static const QString path = [] {
-        const std::string error = sample::writeSampleDirectory(fsPath(dir.path()));
-        if (!error.empty()) ADD_FAILURE() << "sample directory: " << error;
-        return dir.path();
+    static const QString path = []() -> QString {
+        const QString cache = QStringLiteral(KELDAR_STEREO_SAMPLE_CACHE);
+        const QString stamp = QString::number(
+            QFileInfo(QCoreApplication::applicationFilePath()).lastModified().toMSecsSinceEpoch());
+        const QString dir = cache + QLatin1Char('/') + stamp;
+        const QString marker = QStringLiteral("/.complete");
+        if (QFileInfo::exists(dir + marker)) return dir;
+
+        // Written aside and renamed into place, so a process never reads a half-written one.
+        QDir().mkpath(cache);
+        for (const QString& old : QDir(cache).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (old != stamp && !old.startsWith(QStringLiteral("writing-"))) QDir(cache + QLatin1Char('/') + old).removeRecursively();
+        QTemporaryDir fresh(cache + QStringLiteral("/writing-XXXXXX"));
+        const std::string error = sample::writeSampleDirectory(fsPath(fresh.path()));
+        if (!error.empty()) {
+            ADD_FAILURE() << "sample directory: " << error;
+            return {};
+        }
+        QFile(fresh.path() + marker).open(QIODevice::WriteOnly);
+        if (QDir().rename(fresh.path(), dir)) fresh.setAutoRemove(false);
+        // Otherwise another process got there first and its copy is the same.
+        return dir;
     }();
     return path;
 }
