@@ -1,5 +1,7 @@
 // Screen fit arithmetic: a window designed for 800 x 600 at 96 dpi on other screens.
 
+#include <ostream>
+
 #include <QLabel>
 #include <QMainWindow>
 #include <QVBoxLayout>
@@ -20,6 +22,8 @@ struct FitCase {
     double expectedScale;
     int expectedFontFactor;
 };
+
+void PrintTo(const FitCase& c, std::ostream* out) { *out << c.what; }
 
 class ScreenFitTable : public ::testing::TestWithParam<FitCase> {};
 

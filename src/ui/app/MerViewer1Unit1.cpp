@@ -212,8 +212,12 @@ QWidget* TForm1::buildDisplayPanel() {
     pair(QStringLiteral("SOL"), "solText", &MainDisplays::solText);
 
     grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian local standard time of image capture")), row, 0);
-    grid->addWidget(value("marsTimeText", &MainDisplays::marsTimeText), row, 1);
-    grid->addWidget(makeLabel(panel, {}, QStringLiteral("approx.Solar Time +/- 1hr")), row++, 2, 1, 2);
+    auto* marsTime = new QHBoxLayout;
+    marsTime->addWidget(value("marsTimeText", &MainDisplays::marsTimeText));
+    marsTime->addSpacing(16);
+    marsTime->addWidget(makeLabel(panel, {}, QStringLiteral("approx.Solar Time +/- 1hr")));
+    marsTime->addStretch();
+    grid->addLayout(marsTime, row++, 1, 1, 3);
 
     grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian time transpired since landing")), row, 0);
     auto* transpired = new QHBoxLayout;
@@ -226,7 +230,9 @@ QWidget* TForm1::buildDisplayPanel() {
                                     QStringLiteral("Msecs")};
     for (int i = 0; i < 4; ++i) {
         transpired->addWidget(value(units[i].first, units[i].second));
+        transpired->addSpacing(3);
         transpired->addWidget(makeLabel(panel, {}, unitCaptions[i]));
+        transpired->addSpacing(12);
     }
     transpired->addStretch();
     grid->addLayout(transpired, row++, 1, 1, 3);
@@ -243,6 +249,7 @@ void TForm1::showDisplays() {
     showText(stereoStatus_, QString::fromStdString(status.text));
     setTextColour(stereoStatus_, statusColour(status.colour));
     edit2_->setText(state_.displays.fileNameField);
+    edit2_->setCursorPosition(0);
 }
 
 void TForm1::showFilePath() { showText(label1_, state_.currentFilePath); }

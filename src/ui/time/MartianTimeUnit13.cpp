@@ -35,7 +35,7 @@ MartianTimeTexts martianTimeTextsFor(const time::MarsValues& mars) {
 
 TForm13::TForm13(Workbench& workbench, platform::Platform& platform)
     : Page(workbench, platform, QStringLiteral("TForm13"), QStringLiteral("Martian Time page"),
-           QSize(460, 420), ScreenFitMode::Full) {
+           QSize(430, 330), ScreenFitMode::Full) {
     setWindowFlag(Qt::WindowStaysOnTopHint);
     const QColor red(Qt::red);
 
