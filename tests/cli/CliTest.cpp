@@ -86,7 +86,7 @@ TEST_F(Cli, DecodeJsonOfTheExampleIdentifier)
              R"j("sols_since_spirit_landing":0)j", R"j("mars_time_text":"16:40:05")j", R"j("transpired_sols":0)j",
              R"j("transpired_hours":2)j", R"j("transpired_minutes":15)j", R"j("transpired_seconds":50)j"})
         EXPECT_TRUE(contains(j, field)) << field << "\nin " << j;
-    EXPECT_TRUE(contains(j, R"j("timezone_text":"Central European)j")) << j;
+    EXPECT_TRUE(contains(j, R"j("timezone_text":"CET")j")) << j;
 }
 
 TEST_F(Cli, DecodeJsonOfNamesThatAreNotIdentifiers)

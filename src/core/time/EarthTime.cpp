@@ -1,12 +1,11 @@
 #include "core/time/EarthTime.h"
 
-#include <QLocale>
-#include <QTimeZone>
-
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
+#include <langinfo.h>
+#include <mutex>
 #include <stdexcept>
 
 #include "core/decode/DecimalInteger.h"
@@ -39,14 +38,17 @@ LocaleNames LocaleNames::english()
 
 LocaleNames LocaleNames::current()
 {
-    const QLocale locale;
+    // The user's LC_TIME; where that locale is not installed the C library answers in English.
+    static std::once_flag adopted;
+    std::call_once(adopted, [] { std::setlocale(LC_TIME, ""); });
+    static constexpr nl_item kDays[] = {DAY_1, DAY_2, DAY_3, DAY_4, DAY_5, DAY_6, DAY_7};
+    static constexpr nl_item kMonths[] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
+                                          ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
     LocaleNames names;
-    for (int d = 0; d < 7; ++d)  // QLocale counts Monday = 1 .. Sunday = 7
-        names.longDayNames[static_cast<std::size_t>(d)] =
-            locale.dayName(d == 0 ? 7 : d, QLocale::LongFormat).toStdString();
-    for (int m = 0; m < 12; ++m)
-        names.shortMonthNames[static_cast<std::size_t>(m)] =
-            locale.monthName(m + 1, QLocale::ShortFormat).toStdString();
+    for (std::size_t d = 0; d < 7; ++d)
+        names.longDayNames[d] = ::nl_langinfo(kDays[d]);
+    for (std::size_t m = 0; m < 12; ++m)
+        names.shortMonthNames[m] = ::nl_langinfo(kMonths[m]);
     return names;
 }
 
@@ -73,34 +75,6 @@ CalendarTime utcToLocal(CalendarTime utc)
                                    local.tm_min, local.tm_sec, p.millisecond);
 }
 
-namespace {
-
-// The IANA name of the process's zone: TZ if set, else the target of /etc/localtime.
-std::string systemZoneId()
-{
-    if (const char* tz = std::getenv("TZ"); tz && *tz)
-        return tz[0] == ':' ? std::string(tz + 1) : std::string(tz);
-    std::error_code error;
-    const auto target = std::filesystem::read_symlink("/etc/localtime", error).string();
-    const auto at = target.find("zoneinfo/");
-    return error || at == std::string::npos ? std::string() : target.substr(at + 9);
-}
-
-std::string zoneLongName(const std::string& zoneId, QTimeZone::TimeType type, const char* fallback)
-{
-    const QTimeZone zone(QByteArray::fromStdString(zoneId));
-    std::string name;
-    if (zone.isValid())
-        name = zone.displayName(type, QTimeZone::LongName, QLocale()).toStdString();
-    if (name.empty())
-        name = fallback ? fallback : "";
-    if (name.size() > 32)  // the operating system keeps at most 32 characters of a zone name
-        name.resize(32);
-    return name;
-}
-
-}  // namespace
-
 TimeZoneInfo currentTimeZoneInfo()
 {
     ::tzset();
@@ -124,9 +98,8 @@ TimeZoneInfo currentTimeZoneInfo()
         if (t != static_cast<std::time_t>(-1) && ::localtime_r(&t, &back) && back.tm_isdst > 0)
             observesDaylight = true;
     }
-    const std::string id = systemZoneId();
-    info.standardName = zoneLongName(id, QTimeZone::StandardTime, ::tzname[0]);
-    info.daylightName = zoneLongName(id, QTimeZone::DaylightTime, ::tzname[1]);
+    info.standardName = ::tzname[0] ? ::tzname[0] : "";
+    info.daylightName = ::tzname[1] ? ::tzname[1] : "";
     if (!observesDaylight)
         info.state = TimeZoneInfo::State::NoDaylightSaving;
     else

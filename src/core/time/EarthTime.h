@@ -21,7 +21,7 @@ struct LocaleNames {
     std::array<std::string, 7> longDayNames;     // Sunday first
     std::array<std::string, 12> shortMonthNames; // January first
     static LocaleNames english();
-    static LocaleNames current();  // from the user's locale (QLocale's default)
+    static LocaleNames current();  // from the user's LC_TIME locale
 };
 
 // "dddd d of mmm yyyy hh:mm:ss"; milliseconds are dropped after rounding to the millisecond.
@@ -30,7 +30,8 @@ std::string formatCaptureTime(CalendarTime time, const LocaleNames& names);
 // UTC to local time by the rules of the process's time zone (TZ / tzdata) for that date.
 CalendarTime utcToLocal(CalendarTime utc);
 
-// What the operating system reports of the time zone now.
+// What the operating system reports of the time zone now. The C library knows the zone
+// names only as abbreviations ("CET"); the desktop layer offers the long names.
 struct TimeZoneInfo {
     enum class State { Failed, NoDaylightSaving, Standard, Daylight };
     State state = State::Failed;

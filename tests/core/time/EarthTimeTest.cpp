@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLocale>
-
 #include <cstdlib>
 #include <ctime>
 
@@ -81,19 +79,27 @@ TEST(EarthTime, MillisecondsAreDroppedNotRoundedIntoSeconds)
 
 TEST(EarthTime, NamesComeFromTheUserLocale)
 {
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const auto english = LocaleNames::current();
-    EXPECT_EQ(english.longDayNames[0], "Sunday");
-    EXPECT_EQ(english.longDayNames[6], "Saturday");
-    EXPECT_EQ(english.shortMonthNames[0], "Jan");
-    EXPECT_EQ(english.shortMonthNames[8], "Sep");
+    // Without an installed locale of the user's the C library answers in English, which is
+    // what a fresh machine and the tests see.
+    const char* saved = std::getenv("LC_ALL");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("LC_ALL", "C", 1);
+    const auto names = LocaleNames::current();
+    EXPECT_EQ(names.longDayNames[0], "Sunday");
+    EXPECT_EQ(names.longDayNames[6], "Saturday");
+    EXPECT_EQ(names.shortMonthNames[0], "Jan");
+    EXPECT_EQ(names.shortMonthNames[8], "Sep");
+    EXPECT_EQ(formatCaptureTime(clockToCaptureTime(126471340), names), "Sunday 4 of Jan 2004 06:54:35");
+    if (saved)
+        ::setenv("LC_ALL", savedValue.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
 
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const auto german = LocaleNames::current();
-    EXPECT_EQ(german.longDayNames[0], "Sonntag");
-    EXPECT_EQ(formatCaptureTime(clockToCaptureTime(126471340), german).substr(0, 14), "Sonntag 4 of J");
-    QLocale::setDefault(saved);
+    // Names of another language go where the English ones stand.
+    LocaleNames german = LocaleNames::english();
+    german.longDayNames[0] = "Sonntag";
+    german.shortMonthNames[0] = "Jan";
+    EXPECT_EQ(formatCaptureTime(clockToCaptureTime(126471340), german), "Sonntag 4 of Jan 2004 06:54:35");
 }
 
 TEST(EarthTime, ClockTextParsing)
@@ -161,7 +167,6 @@ TEST(EarthTime, TimeZoneFromTheSystem)
         EXPECT_FALSE(info.standardName.empty());
         EXPECT_FALSE(info.daylightName.empty());
         EXPECT_NE(info.standardName, info.daylightName);
-        EXPECT_LE(info.standardName.size(), 32u);
         std::time_t now = std::time(nullptr);
         std::tm local{};
         ::localtime_r(&now, &local);
