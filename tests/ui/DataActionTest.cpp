@@ -113,6 +113,19 @@ TEST_F(DataAction, LargeImagePageGetsTheSixteenValuesAndTheThreeTimes) {
     EXPECT_EQ(page.texts().product.roverText, QStringLiteral("2 Spirit"));
 }
 
+TEST_F(DataAction, LargeImagePageShowsDesignTextsBeforeTheFirstImage) {
+    const ui::TForm7& page = bench->largeImagePage();
+    const std::pair<const char*, const char*> designs[] = {
+        {"Label7", "FILE"},    {"Label2", "0"},          {"Label4", "0"},        {"Label32", "Label32"},
+        {"Label3", "Locale"},  {"Label25", "Camera"},    {"Label6", "Earthtime"}, {"Label29", "TZ"},
+        {"Label27", "Earthtime"}, {"Label16", "Image Type"}, {"Label14", "0"},    {"Label15", "0"},
+        {"Label10", "Command sequence"}, {"Label11", "Category"}, {"Label12", "Code"}, {"Label13", "Filter"},
+        {"Label18", "Eye"},    {"Label19", "Producer"},  {"Label21", "0"},
+    };
+    for (const auto& [name, text] : designs) EXPECT_EQ(labelText(page, QString::fromLatin1(name)), QString::fromLatin1(text)) << name;
+    EXPECT_FALSE(page.isVisible());
+}
+
 TEST_F(DataAction, MartianTimePageIsFilledWithoutBeingShown) {
     enterWith({kExample + QStringLiteral(".JPG")});
     const ui::TForm13& page = bench->martianTimePage();
