@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QTimeZone>
 #include <QUrl>
 
 #include <sys/resource.h>
@@ -79,7 +80,40 @@ void QtPlatform::pause(int milliseconds) {
 }
 
 QString QtPlatform::timeZoneName() {
-    return QString::fromStdString(keldar::time::timeZoneName());
+    return QString::fromStdString(keldar::time::timeZoneName(systemTimeZoneInfo()));
+}
+
+namespace {
+
+// The IANA name of the process's zone: TZ if set, else the target of /etc/localtime.
+QByteArray systemZoneId() {
+    QByteArray tz = qgetenv("TZ");
+    if (tz.startsWith(':')) tz.remove(0, 1);
+    if (!tz.isEmpty()) return tz;
+    const QString target = QFileInfo(QStringLiteral("/etc/localtime")).symLinkTarget();
+    const int at = target.indexOf(QStringLiteral("zoneinfo/"));
+    return at < 0 ? QByteArray() : target.mid(at + 9).toUtf8();
+}
+
+std::string longZoneName(const QTimeZone& zone, QTimeZone::TimeType type, const std::string& fallback) {
+    std::string name;
+    if (zone.isValid()) name = zone.displayName(type, QTimeZone::LongName, QLocale()).toStdString();
+    if (name.empty()) name = fallback;
+    if (name.size() > 32) name.resize(32);  // zone names are kept to 32 characters
+    return name;
+}
+
+}  // namespace
+
+keldar::time::TimeZoneInfo systemTimeZoneInfo() {
+    // The C library decides the state; the zone database gives the names in full
+    // ("Central European Standard Time" rather than "CET").
+    keldar::time::TimeZoneInfo info = keldar::time::currentTimeZoneInfo();
+    if (info.state == keldar::time::TimeZoneInfo::State::Failed) return info;
+    const QTimeZone zone(systemZoneId());
+    info.standardName = longZoneName(zone, QTimeZone::StandardTime, info.standardName);
+    info.daylightName = longZoneName(zone, QTimeZone::DaylightTime, info.daylightName);
+    return info;
 }
 
 QDateTime QtPlatform::currentLocalTime() { return QDateTime::currentDateTime(); }

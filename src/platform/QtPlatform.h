@@ -2,6 +2,7 @@
 // The desktop as Qt and Linux provide it: message boxes, dialogs, xdg "open", the clipboard,
 // the print dialog and the scheduling priority of the user-interface thread.
 
+#include "core/time/EarthTime.h"
 #include "platform/Platform.h"
 
 namespace keldar::platform {
@@ -35,6 +36,9 @@ public:
 
     bool printImage(QWidget* owner, const QImage& image) override;
 };
+
+// The time zone now, with the zone database's long names for standard and daylight time.
+keldar::time::TimeZoneInfo systemTimeZoneInfo();
 
 // The nice value that stands for each level on Linux (0 is normal; higher is lower priority).
 int niceValueFor(ThreadPriority priority);
