@@ -1,10 +1,13 @@
 #include "core/sample/SampleDirectory.h"
 
+#include "core/time/ImageData.h"
+
 #include "core/imaging/ImageFile.h"
 #include "core/sample/Noise.h"
 #include "core/sample/Raster.h"
 #include "core/sample/Terrain.h"
 #include "core/sample/TraverseMap.h"
+#include "core/time/ImageData.h"
 
 #include <algorithm>
 #include <cmath>
@@ -252,26 +255,11 @@ ImageBuffer band(const Raster& colour, int channel, unsigned noiseSeed) {
 
 // ---- Label --------------------------------------------------------------------------------
 
-// UTC of a clock value, "YYYY-MM-DDThh:mm:ss.sss".
+// UTC of a clock value, "YYYY-MM-DDThh:mm:ss.sss", as a label gives START_TIME.
 std::string clockToUtc(long long clock) {
-    const long long epochMsOfDay = ((11LL * 60 + 58) * 60 + 55) * 1000 + 816;
-    long long ms = clock * 1000 + epochMsOfDay;
-    long long days = ms / 86400000;
-    ms %= 86400000;
-    // Civil date from days since 2000-01-01 (a Saturday of a leap year that starts a 400-year cycle).
-    long long z = days + 10957 + 719468;  // days since 0000-03-01
-    const long long era = z / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long d = doy - (153 * mp + 2) / 5 + 1;
-    const long long m = mp < 10 ? mp + 3 : mp - 9;
-    const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld", y, m, d, ms / 3600000,
-                  ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
-    return buf;
+    std::string iso = keldar::time::isoUtcText(keldar::time::clockToCaptureTime(clock));
+    iso.pop_back();  // labels of this kind carry no "Z"
+    return iso;
 }
 
 std::string labelText() {
