@@ -46,7 +46,10 @@ public:
     template <typename T>
     JsonLine& add(const char* key, const T& value)
     {
-        line_ += (line_.empty() ? "{" : ",") + jsonString(std::string(key)) + ":" + encode(value);
+        line_.push_back(line_.empty() ? '{' : ',');
+        line_.append(jsonString(std::string(key)));
+        line_.push_back(':');
+        line_.append(encode(value));
         return *this;
     }
     std::string finish() const { return line_ + "}"; }

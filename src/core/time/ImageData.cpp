@@ -68,7 +68,7 @@ ImageDataResult computeImageData(std::string_view fileName, const CarriedState& 
         r.solText = r.productTypeText = r.site = r.drive = r.sequence = r.sequenceRangeText = invalid;
         r.categoryText = r.eyeText = r.producerText = invalid;
         r.filterText = r.versionText = r.utcTimeText = invalid;
-        r.sequenceNumberDisplay = "0";
+        r.sequenceNumberDisplay = std::string(1, '0');
     }
 
     r.identifierText = d.identifier;
