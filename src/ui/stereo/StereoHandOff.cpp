@@ -130,12 +130,11 @@ void runAutoshowStep(Workbench& workbench) {
     TForm1& main = workbench.mainWindow();
     loadStereoPartners(workbench);
     ViewerState& state = main.viewerState();
+    // Without a complete pair nothing else changes: the selection stays on the image that is
+    // shown, so the user's next step does not pass over the entry after it.
     if (state.rightEyeFound && state.leftEyeFound) {
         state.showStereo = true;
         runStereoHandOff(workbench);
-    } else {
-        // The picture on screen stays; the user's next step starts from the entry after.
-        main.selectFile(main.selectedFileIndex() + 1);
     }
 }
 

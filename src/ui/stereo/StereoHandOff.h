@@ -63,8 +63,8 @@ void runManualStereoHandOff(Workbench& workbench);
 void runStereoAction(Workbench& workbench);
 
 // The autoshow step (last step of the Data action when "Check Stereo Autoshow" is on): loads
-// both partners; with both found sets the show-stereo flag and runs the hand-off, otherwise
-// moves the main window's selection one entry forward without running the Image action.
+// both partners; with both found sets the show-stereo flag and runs the hand-off. Otherwise
+// the file-list selection stays on the image shown, so no entry is passed over.
 void runAutoshowStep(Workbench& workbench);
 
 }  // namespace keldar::ui
