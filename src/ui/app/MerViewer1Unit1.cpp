@@ -44,7 +44,7 @@ TForm1::TForm1(Workbench& workbench, platform::Platform& platform)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(2000);
-    connect(timer1_, &QTimer::timeout, this, [this] { runGuarded([this] { onTimer1Tick(); }); });
+    connect(timer1_, &QTimer::timeout, this, &TForm1::onTimer1Timeout);
     timer1_->start();
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
@@ -138,6 +138,11 @@ void TForm1::buildControls() {
     guardedClick(manualStereo, &TForm1::runManualStereoHandOff);
     guardedClick(bufrScan, &TForm1::runDisplayConversion);
     guardedClick(timeZone, &TForm1::runTimeZoneAction);
+    guardedClick(print, &TForm1::runPrintButton);
+    // Only a click by the user changes the slideshow or the switch; the program's own
+    // unticking (end of the directory) must not.
+    connect(slideshowBox_, &QCheckBox::clicked, this, [this] { runGuarded([this] { onSlideshowBoxClicked(); }); });
+    connect(printClipboardBox_, &QCheckBox::clicked, this, [this](bool checked) { setPrintClipboardSwitch(checked); });
 
     auto* checks = new QGridLayout;
     checks->addWidget(slideshowBox_, 0, 0);
@@ -294,14 +299,5 @@ void TForm1::stopSlideshow() {
     slideshowBox_->setChecked(false);
     setOption(&ViewerOptions::slideshowRunning, false);
 }
-
-// --- Where the later parts of the viewer plug in ---
-
-void TForm1::runAutoshowStep() {}
-void TForm1::runStereoHandOff() {}
-void TForm1::runManualStereoHandOff() {}
-void TForm1::runStereoAction() {}
-void TForm1::onTimer1Tick() {}
-void TForm1::onTimer2Tick() {}
 
 }  // namespace keldar::ui

@@ -65,6 +65,12 @@ public:
     QAction* menuItem(const QString& name) const;
     // Slideshow timer off, "Slideshow" unticked, "Slideshow Start / Stop" unchecked.
     void stopSlideshow();
+    // "Slideshow Start / Stop": turns its mark over (stopping clears "Let's go to the
+    // movies"), switches the slideshow timer on when the mark is now set, and shows the
+    // large-image page, which the slideshow keeps filled.
+    void toggleSlideshow();
+    // Sets the print/clipboard switch and the captions of the three print buttons.
+    void setPrintClipboardSwitch(bool on);
 
     // Runs an action as a user event does: an escaping error is shown in an error box.
     bool runGuarded(const std::function<void()>& action);
@@ -92,14 +98,38 @@ private:
     void prepareLoadAttempt(const QString& path);
     void copyToLargeImagePage();
 
-    // Places where the later parts of the viewer plug in.
+    // The autoshow step, the last step of the Data action while "Check Stereo Autoshow" is on.
     void runAutoshowStep();
+    // Timer1: the startup tick once, then one slideshow step per tick. A tick that arrives
+    // while the box of an earlier one is still open is passed over.
+    void onTimer1Timeout();
     void onTimer1Tick();
+    void runStartupTick();
+    void runSlideshowStep();
+    // Timer2: shows the directories page once.
     void onTimer2Tick();
+    void onSlideshowBoxClicked();
 
     // Menu commands that the main window carries out itself.
     void showMartianTimePage();
     void toggleOption(bool ViewerOptions::*option);
+    void choosePriority(platform::ThreadPriority priority);
+    void setFileListFontSize(int points);
+    void togglePrintClipboardSwitch();
+    void runPrintButton();
+    void showScreenResolution();
+    void openNotesFile();
+    void runStitcherProgram();
+    void runAviBuilderProgram();
+    void startOutsideProgram(const QString& name);
+    void showSlideshowDelayPage();
+    void startMovies();
+    void showFullSizeImage();
+    void showLargeSizeImage();
+    void toggleAutoRgb();
+    void toggleForceManualColour();
+    void showAnaglyphPage();
+    void setSlideshowMarks(bool running, bool movies);
 
     Workbench& workbench_;
     platform::Platform& platform_;
@@ -116,6 +146,8 @@ private:
     QCheckBox* printClipboardBox_ = nullptr;  // CheckBox4
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
+    // A step whose box is still open must not be entered again by the next tick.
+    bool timer1Busy_ = false;
     std::vector<std::pair<QAction*, bool ViewerOptions::*>> optionItems_;
     std::vector<std::pair<QAction*, platform::ThreadPriority>> priorityItems_;
 };

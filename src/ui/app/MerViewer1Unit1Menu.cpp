@@ -48,46 +48,49 @@ void TForm1::buildMenu() {
         {"File", nullptr, "Directories", nullptr},
         {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
         {"File", nullptr, "Function Testing", nullptr, Kind::Command, nullptr, nullptr, {}, true},
-        {"Edit", nullptr, "Open Notepad", nullptr},
+        {"Edit", nullptr, "Open Notepad", nullptr, Kind::Command, &TForm1::openNotesFile},
     };
     for (const char* size : fontSizes) entries.push_back({"Edit", "Filename Font Size", size, nullptr, Kind::FontSize});
     const std::vector<MenuEntry> rest = {
-        {"View", nullptr, "Full Size Image", nullptr},
-        {"View", nullptr, "Large Size Image", nullptr, Kind::Command, &TForm1::showLargeImage},
-        {"View", nullptr, "Manual Stereo Image Selection", nullptr},
+        {"View", nullptr, "Full Size Image", nullptr, Kind::Command, &TForm1::showFullSizeImage},
+        {"View", nullptr, "Large Size Image", nullptr, Kind::Command, &TForm1::showLargeSizeImage},
+        {"View", nullptr, "Manual Stereo Image Selection", nullptr, Kind::Command, &TForm1::runManualStereoHandOff},
         {"View", nullptr, "Show Stereo Image Pair", nullptr, Kind::Command, &TForm1::runStereoAction},
-        {"View", nullptr, "Slideshow Start / Stop", nullptr, Kind::Mark, nullptr, &O::slideshowRunning},
+        {"View", nullptr, "Slideshow Start / Stop", nullptr, Kind::Mark, &TForm1::toggleSlideshow, &O::slideshowRunning},
         {"View", nullptr, "Sunset Sim fade", nullptr},
         {"View", nullptr, "Traverse Maps", nullptr},
         {"Tools", nullptr, "My Birthday Searcher", nullptr},
         {"Tools", nullptr, "SOL searcher", nullptr},
-        {"Tools", nullptr, "Anaglyph Stereo Page", nullptr},
+        {"Tools", nullptr, "Anaglyph Stereo Page", nullptr, Kind::Command, &TForm1::showAnaglyphPage},
         {"Tools", nullptr, "Colour Image Production Page", nullptr},
-        {"Tools", nullptr, "BMP to AVI external program", nullptr, Kind::Command, nullptr, nullptr, {}, true},
-        {"Tools", nullptr, "Run Autostitch external program", nullptr},
+        {"Tools", nullptr, "BMP to AVI external program", nullptr, Kind::Command, &TForm1::runAviBuilderProgram, nullptr, {},
+         true},
+        {"Tools", nullptr, "Run Autostitch external program", nullptr, Kind::Command, &TForm1::runStitcherProgram},
         {"Options", "Application Priority", "Idle", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Idle},
         {"Options", "Application Priority", "Lowest", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lowest},
         {"Options", "Application Priority", "Lower", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lower},
         {"Options", "Application Priority", "Normal", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Normal},
         {"Options", "Application Priority", "Higher", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Higher},
         {"Options", "Application Priority", "Highest", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Highest},
-        {"Options", nullptr, "Check Print / Clipboard", "Swap between Print and Clipboard", Kind::Mark, nullptr,
-         &O::printClipboardSwitch},
-        {"Options", nullptr, "Slideshow Delay", "Change the Slideshow delay in milliseconds"},
+        {"Options", nullptr, "Check Print / Clipboard", "Swap between Print and Clipboard", Kind::Mark,
+         &TForm1::togglePrintClipboardSwitch, &O::printClipboardSwitch},
+        {"Options", nullptr, "Slideshow Delay", "Change the Slideshow delay in milliseconds", Kind::Command,
+         &TForm1::showSlideshowDelayPage},
         {"Options", nullptr, "Check Stereo Autoshow", "Autoshow Stereo Images with same Time and Filter", Kind::Toggle,
          nullptr, &O::stereoAutoshow},
         {"Options", nullptr, "Thumbnails as Fullsize", nullptr, Kind::Toggle, nullptr, &O::thumbnailsAsFullsize},
         {"Options", nullptr, "Check Loop Slideshow", nullptr, Kind::Toggle, nullptr, &O::loop},
-        {"Options", nullptr, "Auto L4L5L6 RGB", nullptr, Kind::Mark, nullptr, &O::autoRgb},
-        {"Options", nullptr, "Force Manual Colour", nullptr, Kind::Mark, nullptr, &O::forceManualColour},
-        {"Options", nullptr, "Let's go to the movies", nullptr, Kind::Mark, nullptr, &O::movies},
+        {"Options", nullptr, "Auto L4L5L6 RGB", nullptr, Kind::Mark, &TForm1::toggleAutoRgb, &O::autoRgb},
+        {"Options", nullptr, "Force Manual Colour", nullptr, Kind::Mark, &TForm1::toggleForceManualColour,
+         &O::forceManualColour},
+        {"Options", nullptr, "Let's go to the movies", nullptr, Kind::Mark, &TForm1::startMovies, &O::movies},
         {"Information", nullptr, "Earth Variables Display", nullptr},
         {"Information", nullptr, "Martian Calendar", nullptr},
         {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
         {"Information", nullptr, "MER Data Decoding", nullptr},
         {"Information", nullptr, "The Help Menu", nullptr},
         {"Information", nullptr, "Web Links All Mars", nullptr},
-        {"Information", nullptr, "Your Screen Resolution", nullptr},
+        {"Information", nullptr, "Your Screen Resolution", nullptr, Kind::Command, &TForm1::showScreenResolution},
         {"Remember", nullptr, "Those that went before us", nullptr},
         {"Help", nullptr, "Help", nullptr},
     };
@@ -126,8 +129,12 @@ void TForm1::buildMenu() {
         item->setVisible(!entry.hidden);
 
         switch (entry.kind) {
+        case Kind::FontSize: {
+            const int points = QString::fromLatin1(entry.caption).toInt();
+            connect(item, &QAction::triggered, this, [this, points] { setFileListFontSize(points); });
+            break;
+        }
         case Kind::Command:
-        case Kind::FontSize:
             if (entry.command != nullptr) {
                 const auto command = entry.command;
                 connect(item, &QAction::triggered, this, [this, command] { runGuarded([this, command] { (this->*command)(); }); });
@@ -141,8 +148,7 @@ void TForm1::buildMenu() {
             break;
         }
         case Kind::Mark: {
-            // The mark is shown; what choosing the item does comes with its page, so for now
-            // the mark stays as the viewer state has it.
+            // The command decides the mark; the item shows what the viewer state then holds.
             item->setCheckable(true);
             const auto command = entry.command;
             connect(item, &QAction::triggered, this, [this, command] {
@@ -159,7 +165,8 @@ void TForm1::buildMenu() {
             }
             item->setCheckable(true);
             priorities->addAction(item);
-            connect(item, &QAction::triggered, this, [this] { syncMenuMarks(); });
+            const ThreadPriority priority = entry.priority;
+            connect(item, &QAction::triggered, this, [this, priority] { choosePriority(priority); });
             priorityItems_.emplace_back(item, entry.priority);
             break;
         }

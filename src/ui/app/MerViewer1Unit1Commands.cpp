@@ -1,0 +1,202 @@
+// The main window over time and its menu commands: the autoshow step and the stereo
+// hand-offs, the startup tick, the slideshow, the directories timer, and the commands of the
+// main menu that the window carries out itself.
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QListView>
+#include <QScreen>
+#include <QTimer>
+
+#include "ui/app/FileBrowser.h"
+#include "ui/app/ImageConversion.h"
+#include "ui/app/ImageView.h"
+#include "ui/app/MenuCommands.h"
+#include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/PrintCommand.h"
+#include "ui/app/Workbench.h"
+#include "ui/pages/DirectoriesUnit22.h"
+#include "ui/pages/FullSizeImageUnit17.h"
+#include "ui/pages/LargeImageUnit7.h"
+#include "ui/pages/SlideshowDelayUnit16.h"
+#include "ui/stereo/ColourUnit19.h"
+#include "ui/stereo/StereoHandOff.h"
+#include "ui/stereo/StereoUnit2.h"
+
+namespace keldar::ui {
+
+using platform::ThreadPriority;
+
+// --- The stereo hand-offs ---
+
+// The autoshow step runs inside the Data action; a partner that will not decode is reported
+// on its own, so the Image action that called it still finishes its display conversion.
+void TForm1::runAutoshowStep() {
+    runGuarded([this] { ui::runAutoshowStep(workbench_); });
+}
+void TForm1::runStereoHandOff() { ui::runStereoHandOff(workbench_); }
+void TForm1::runManualStereoHandOff() { ui::runManualStereoHandOff(workbench_); }
+void TForm1::runStereoAction() { ui::runStereoAction(workbench_); }
+
+// --- Timers ---
+
+void TForm1::onTimer1Timeout() {
+    // A box opened by a step (or by its error) keeps the event loop turning; the ticks that
+    // come meanwhile must not run a second step inside the first.
+    if (timer1Busy_) return;
+    timer1Busy_ = true;
+    runGuarded([this] { onTimer1Tick(); });
+    timer1Busy_ = false;
+}
+
+void TForm1::onTimer1Tick() {
+    if (!state_.startupDone) runStartupTick();
+    runSlideshowStep();
+}
+
+void TForm1::runStartupTick() {
+    // Done first, so that a step that fails here is reported once and not at every tick.
+    state_.startupDone = true;
+    workbench_.largeImagePage().setPicture(image1_->picture());
+    // The traverse-map pages find their maps under the start directory when they are built;
+    // a directory without maps is an ordinary place to start, not a reason to end the program.
+    choosePriority(ThreadPriority::Lower);
+    show();
+}
+
+void TForm1::runSlideshowStep() {
+    if (!state_.options.slideshowRunning) return;
+    timer1_->setInterval(state_.slideshowDelay);
+    selectFile(selectedFileIndex() + 1);
+    runImageAction();
+    runDisplayConversion();
+}
+
+void TForm1::onTimer2Tick() {
+    timer2_->stop();
+    workbench_.directoriesPage().showPage();
+}
+
+// --- The slideshow ---
+
+void TForm1::onSlideshowBoxClicked() {
+    toggleSlideshow();
+    if (slideshowBox_->isChecked()) timer1_->start();
+}
+
+void TForm1::setSlideshowMarks(bool running, bool movies) {
+    state_.options.slideshowRunning = running;
+    state_.options.movies = movies;
+    syncMenuMarks();
+}
+
+void TForm1::toggleSlideshow() {
+    const SlideshowMarks marks = toggledSlideshow({state_.options.slideshowRunning, state_.options.movies});
+    setSlideshowMarks(marks.running, marks.movies);
+    if (marks.running) timer1_->start();
+    workbench_.largeImagePage().showPage();
+}
+
+void TForm1::startMovies() {
+    const SlideshowMarks marks = toggledMovies({state_.options.slideshowRunning, state_.options.movies});
+    timer1_->stop();
+    state_.slideshowDelay = kMoviesDelay;
+    timer1_->setInterval(kMoviesDelay);
+    timer1_->start();
+    setSlideshowMarks(marks.running, marks.movies);
+    workbench_.largeImagePage().showPage();
+}
+
+void TForm1::showSlideshowDelayPage() {
+    // The slideshow pauses; its mark stays, so the user restarts it through the menu.
+    timer1_->stop();
+    state_.slideshowDelay = timer1_->interval();
+    workbench_.slideshowDelayPage().showDelayPage();
+}
+
+// --- Options ---
+
+void TForm1::choosePriority(ThreadPriority priority) {
+    // A refused change (raising needs privileges) still moves the mark: the menu shows the
+    // user's choice.
+    platform_.setThreadPriority(priority);
+    state_.priorityChoice = priority;
+    syncMenuMarks();
+}
+
+void TForm1::setFileListFontSize(int points) {
+    QListView* list = browser_->fileList();
+    QFont font = list->font();
+    if (font.pointSize() == points) return;
+    font.setPointSize(points);
+    list->setFont(font);
+}
+
+void TForm1::togglePrintClipboardSwitch() { setPrintClipboardSwitch(!state_.options.printClipboardSwitch); }
+
+void TForm1::setPrintClipboardSwitch(bool on) {
+    setOption(&ViewerOptions::printClipboardSwitch, on);
+    const QString caption = printButtonCaption(on);
+    const QString name = QStringLiteral("Button2");
+    // The large-image page's button may not be built in every configuration: only the
+    // buttons that exist change.
+    QAbstractButton* buttons[] = {findChild<QAbstractButton*>(QStringLiteral("Button6")),
+                                  workbench_.stereoViewer().findChild<QAbstractButton*>(name),
+                                  workbench_.largeImagePage().findChild<QAbstractButton*>(name)};
+    for (QAbstractButton* button : buttons)
+        if (button != nullptr) button->setText(caption);
+}
+
+void TForm1::toggleAutoRgb() {
+    const bool on = !state_.options.autoRgb;
+    state_.options.autoRgb = on;
+    state_.options.forceManualColour = !on;
+    syncMenuMarks();
+}
+
+void TForm1::toggleForceManualColour() {
+    const bool on = !state_.options.forceManualColour;
+    state_.options.forceManualColour = on;
+    state_.options.autoRgb = !on;
+    syncMenuMarks();
+}
+
+// --- Commands ---
+
+void TForm1::runPrintButton() { runPrintCommand(workbench_, *this); }
+
+void TForm1::showScreenResolution() {
+    const QScreen* current = screen();
+    const QSize size = current != nullptr ? current->size() : QSize();
+    platform_.information(this, screenResolutionText(size));
+}
+
+void TForm1::openNotesFile() {
+    const QString path = homeFilePath(state_.homeDirectory, kNotesFileName);
+    // The desktop's editors do not open a file that is not there: an empty one is made first.
+    if (!QFileInfo::exists(path)) {
+        QFile notes(path);
+        if (!notes.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            platform_.warning(this, QStringLiteral("Cannot create the notes file ") + path + QStringLiteral(": ") +
+                                        notes.errorString());
+            return;
+        }
+    }
+    platform_.openDocument(path);
+}
+
+void TForm1::startOutsideProgram(const QString& name) {
+    const QString program = findOutsideProgram(state_.homeDirectory, name);
+    if (!program.isEmpty()) platform_.startProgram(program, {});
+}
+
+void TForm1::runStitcherProgram() { startOutsideProgram(kStitcherProgram); }
+void TForm1::runAviBuilderProgram() { startOutsideProgram(kAviBuilderProgram); }
+
+void TForm1::showFullSizeImage() { workbench_.fullSizeImagePage().showImage(toQImage(image1_->picture())); }
+void TForm1::showLargeSizeImage() { workbench_.largeImagePage().showImage(toQImage(image1_->picture())); }
+void TForm1::showAnaglyphPage() { workbench_.anaglyphPage().showPage(); }
+
+}  // namespace keldar::ui
