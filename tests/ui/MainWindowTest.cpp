@@ -188,15 +188,6 @@ TEST_F(MainWindow, TheThreeOptionItemsToggleTheirOwnMark) {
 }
 
 TEST_F(MainWindow, ItemsOfPagesNotBuiltYetChangeNothing) {
-    QAction* autoRgb = mainWindow().menuItem(QStringLiteral("AutoL4L5L6RGB1"));
-    autoRgb->trigger();
-    EXPECT_TRUE(autoRgb->isChecked());
-    EXPECT_TRUE(state().options.autoRgb);
-    QAction* normal = mainWindow().menuItem(QStringLiteral("Normal1"));
-    normal->trigger();
-    EXPECT_FALSE(normal->isChecked());
-    EXPECT_TRUE(mainWindow().menuItem(QStringLiteral("Lower1"))->isChecked());
-    EXPECT_TRUE(platform.priorities.empty());
     mainWindow().menuItem(QStringLiteral("Directories1"))->trigger();
     for (QWidget* window : bench->windows()) EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
     EXPECT_TRUE(platform.boxes.empty());
