@@ -1,19 +1,31 @@
 #include "ui/pages/LargeImageUnit7.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/ActionGuard.h"
 #include "ui/app/Controls.h"
+#include "ui/app/ImageConversion.h"
 #include "ui/app/ImageView.h"
+#include "ui/app/MenuCommands.h"
+#include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
 
 namespace keldar::ui {
 
+namespace {
+
+const QString kPrintClipboardItem = QStringLiteral("CheckPrintClipboard1");
+
+}  // namespace
+
 TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     : Page(workbench, platform, QStringLiteral("TForm7"), QStringLiteral("Large Size Image Display Page"),
-           QSize(900, 560), ScreenFitMode::WithoutFonts) {
+           QSize(800, 547), ScreenFitMode::WithoutFonts) {
     // White, with a 5-pixel border; drawn double-buffered (Qt widgets always are).
     setAutoFillBackground(true);
     QPalette white = palette();
@@ -23,6 +35,7 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     picture_ = new ImageView(this);
     picture_->setObjectName(QStringLiteral("Image1"));
     picture_->setDesignSize(QSize(537, 537));
+    picture_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     workbench.registerStretchView(picture_);
 
     const QColor ink(Qt::black);
@@ -61,15 +74,87 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     pair(QStringLiteral("Producer"), producer_, QStringLiteral("Label19"), p.producerText);
     pair(QStringLiteral("Version"), version_, QStringLiteral("Label21"), p.versionText);
     fields->addWidget(makeLabel(this, {}, QStringLiteral("Image NASA / Planetary Data System")), row++, 0, 1, 2);
-    fields->setRowStretch(row, 1);
     fields->setColumnStretch(1, 1);
+
+    QPushButton* previous = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Previous Image"));
+    QPushButton* next = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Next Image"));
+    QPushButton* slideshow = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Slideshow Start/Stop"));
+    printButton_ = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Print"));
+    QPushButton* close = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Close"));
+    connectGuarded(previous, &TForm7::previousImage);
+    connectGuarded(next, &TForm7::nextImage);
+    connectGuarded(slideshow, &TForm7::slideshowStartStop);
+    connectGuarded(printButton_, &TForm7::printPage);
+    connectGuarded(close, &TForm7::closePage);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(3);
+    for (QPushButton* button : {previous, next, slideshow, printButton_, close}) buttons->addWidget(button);
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(fields);
+    column->addStretch(1);
+    column->addLayout(buttons);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(5, 5, 5, 5);
-    layout->addWidget(picture_, 3);
-    layout->addLayout(fields, 2);
+    layout->addWidget(picture_, 0, Qt::AlignTop);
+    layout->addLayout(column, 1);
+
+    // The caption follows the switch whichever of its places changed it: the menu mark shows it.
+    if (QAction* item = workbench.mainWindow().menuItem(kPrintClipboardItem); item != nullptr)
+        connect(item, &QAction::toggled, this, [this] { updatePrintCaption(); });
+    updatePrintCaption();
 
     fitToScreen();
+    centreOnScreen();
+}
+
+void TForm7::connectGuarded(QPushButton* button, void (TForm7::*command)()) {
+    connect(button, &QPushButton::clicked, this,
+            [this, command] { platform::runGuarded(platform_, this, [this, command] { (this->*command)(); }); });
+}
+
+void TForm7::showEvent(QShowEvent* event) {
+    updatePrintCaption();
+    Page::showEvent(event);
+}
+
+void TForm7::updatePrintCaption() {
+    const bool clipboard = workbench_.mainWindow().viewerState().options.printClipboardSwitch;
+    printButton_->setText(printButtonCaption(clipboard));
+}
+
+void TForm7::showImage(const QImage& image) {
+    setPicture(fromQImage(image));
+    picture_->repaint();
+    showPage();
+}
+
+void TForm7::stepMainWindow(int step) {
+    TForm1& main = workbench_.mainWindow();
+    main.selectFile(main.selectedFileIndex() + step);
+    if (step < 0) main.viewerState().steppingBack = true;
+    main.runImageAction();
+    main.showLargeImage();
+}
+
+void TForm7::previousImage() { stepMainWindow(-1); }
+
+void TForm7::nextImage() { stepMainWindow(1); }
+
+void TForm7::slideshowStartStop() { workbench_.mainWindow().toggleSlideshow(); }
+
+void TForm7::printPage() {
+    // The caption shows the switch, so both the copy and the print follow it.
+    runPrintCommand(workbench_, *this);
+}
+
+void TForm7::closePage() {
+    TForm1& main = workbench_.mainWindow();
+    main.stopSlideshow();
+    main.raise();
+    main.activateWindow();
+    close();
 }
 
 void TForm7::setProductTexts(const LargeImageProductTexts& product) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include "core/imaging/ImageBuffer.h"
 #include "ui/app/Page.h"
 
 class QLabel;
+class QPushButton;
 
 namespace keldar::ui {
 
@@ -39,11 +41,25 @@ struct LargeImageTexts {
     QString marsTimeText = QStringLiteral("Label32");
 };
 
-// The large-image page: the current image in a large square beside its decoded fields and times.
+// The large-image page: the current image in a large square beside its decoded fields and times,
+// with buttons to step through the directory, run the slideshow and print or copy the page.
 class TForm7 : public Page {
     Q_OBJECT
 public:
     TForm7(Workbench& workbench, platform::Platform& platform);
+
+    // The page's picture becomes a copy of `image`; it is repainted and the page shown.
+    void showImage(const QImage& image);
+
+    // --- The commands of the buttons ---
+    void previousImage();       // "Previous Image": the main window's selection one back
+    void nextImage();           // "Next Image": one forward
+    void slideshowStartStop();  // "Slideshow Start/Stop": the main menu's item
+    void printPage();           // "Print" / "Clipboard": the page's client area
+    void closePage();           // "Close": stops any slideshow, then closes
+
+    // Sets the print button's caption from the print/clipboard switch.
+    void updatePrintCaption();
 
     const LargeImageTexts& texts() const { return texts_; }
     void setProductTexts(const LargeImageProductTexts& product);
@@ -55,8 +71,17 @@ public:
     void setPicture(const imaging::ImageBuffer& picture);
     ImageView& imageView() const { return *picture_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void connectGuarded(QPushButton* button, void (TForm7::*command)());
+    // Moves the main window's selection by `step`, runs its Image action, then shows the new
+    // current image here as "Large Size Image" does.
+    void stepMainWindow(int step);
+
     ImageView* picture_ = nullptr;
+    QPushButton* printButton_ = nullptr;
     LargeImageTexts texts_;
     QLabel* identifier_ = nullptr;
     QLabel* rover_ = nullptr;
