@@ -127,7 +127,7 @@ TEST_F(Slideshow, WithLoopOffTheEndOfTheDirectoryStopsItAfterTheMessage) {
     EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(Slideshow, TheCheckBoxStopsWhatItStartedAndTheMenuAloneLeavesTheTimerIdle) {
+TEST_F(Slideshow, CheckBoxAndMenuItemTurnTheStepsOnAndOffWhileTheTimerTicksOn) {
     slideshowBox().click();
     EXPECT_EQ(shownAfterTicks(1), std::vector<int>{22});
     slideshowBox().click();  // unticked: the menu item is turned off, the ticks idle
