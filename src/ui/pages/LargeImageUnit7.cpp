@@ -52,17 +52,23 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
         field->setWordWrap(true);
         fields->addWidget(field, row++, 1);
     };
+    // A long caption with a long value: the value gets a line of its own under the caption.
+    auto stacked = [&](const QString& caption, QLabel*& field, const QString& name, const QString& design) {
+        fields->addWidget(makeLabel(this, {}, caption), row++, 0, 1, 2);
+        line(field, name, design);
+        field->setIndent(12);
+    };
     const LargeImageProductTexts& p = texts_.product;
     line(identifier_, QStringLiteral("Label7"), p.identifierText);
     pair(QStringLiteral("Rover"), rover_, QStringLiteral("Label2"), p.roverText);
     pair(QStringLiteral("SOL"), sol_, QStringLiteral("Label4"), p.solText);
-    pair(QStringLiteral("Local Martian time"), marsTime_, QStringLiteral("Label32"), texts_.marsTimeText);
+    stacked(QStringLiteral("Local Martian time"), marsTime_, QStringLiteral("Label32"), texts_.marsTimeText);
     fields->addWidget(makeLabel(this, {}, QStringLiteral("Solar Time Error can approx +/- 1 hour.")), row++, 0, 1, 2);
     line(location_, QStringLiteral("Label3"), p.locationText);
     line(camera_, QStringLiteral("Label25"), p.cameraText);
-    pair(QStringLiteral("Time on Earth (UTC)"), utcTime_, QStringLiteral("Label6"), p.utcTimeText);
-    pair(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
-    pair(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
+    stacked(QStringLiteral("Time on Earth (UTC)"), utcTime_, QStringLiteral("Label6"), p.utcTimeText);
+    stacked(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
+    stacked(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
     line(productType_, QStringLiteral("Label16"), p.productTypeText);
     pair(QStringLiteral("Site"), site_, QStringLiteral("Label14"), p.site);
     pair(QStringLiteral("Drive"), drive_, QStringLiteral("Label15"), p.drive);
@@ -75,6 +81,7 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     pair(QStringLiteral("Version"), version_, QStringLiteral("Label21"), p.versionText);
     fields->addWidget(makeLabel(this, {}, QStringLiteral("Image NASA / Planetary Data System")), row++, 0, 1, 2);
     fields->setColumnStretch(1, 1);
+    fields->setVerticalSpacing(1);
 
     QPushButton* previous = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Previous Image"));
     QPushButton* next = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Next Image"));
