@@ -352,7 +352,8 @@ TEST_F(SampleDirectoryTest, FirstFileOfTheListingIsADecodablePicture) {
     std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
     const std::vector<std::string> listed = keldar::sample::sampleImageNames();
     EXPECT_EQ(files, listed) << "the top level holds exactly the listed files";
-    const SampleEntry* first = findEntry(keldar::sample::sampleEntries(), files.front());
+    const auto entries = keldar::sample::sampleEntries();  // kept alive: findEntry points into it
+    const SampleEntry* first = findEntry(entries, files.front());
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->kind, SampleEntry::Kind::Product);
     EXPECT_TRUE(load(files.front()).width() > 0);
