@@ -22,6 +22,7 @@ void FakePlatform::clear() {
     pauses.clear();
     priorities.clear();
     printedImages.clear();
+    preselectedSaveFilters.clear();
     beeps = openDialogs = saveDialogs = printDialogs = 0;
 }
 
@@ -42,9 +43,15 @@ QString FakePlatform::openFileName(QWidget*, const QString&, const QString&, con
     return answer;
 }
 
-QString FakePlatform::saveFileName(QWidget*, const QString&, const QString&, const QString&) {
+QString FakePlatform::saveFileName(QWidget*, const QString&, const QString&, const QString&,
+                                   QString* selectedFilter) {
     ++saveDialogs;
+    preselectedSaveFilters.push_back(selectedFilter != nullptr ? *selectedFilter : QString());
     if (saveFileAnswers.empty()) return {};
+    if (selectedFilter != nullptr && !saveFilterAnswers.empty()) {
+        *selectedFilter = saveFilterAnswers.front();
+        saveFilterAnswers.pop_front();
+    }
     QString answer = saveFileAnswers.front();
     saveFileAnswers.pop_front();
     return answer;

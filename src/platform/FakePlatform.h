@@ -29,10 +29,12 @@ public:
     int openDialogs = 0;
     int saveDialogs = 0;
     int printDialogs = 0;
+    std::vector<QString> preselectedSaveFilters;  // the filter each save dialog opened on
 
     // --- How the desktop answers ---
     std::deque<QString> openFileAnswers;  // empty queue: the user cancels
     std::deque<QString> saveFileAnswers;
+    std::deque<QString> saveFilterAnswers;  // the filter the user picks; empty: keeps the preselected one
     bool confirmPrint = true;
     bool priorityAccepted = true;
     bool openSucceeds = true;
@@ -55,7 +57,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
-                         const QString& filter) override;
+                         const QString& filter, QString* selectedFilter) override;
 
     bool openDocument(const QString& pathOrUrl) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

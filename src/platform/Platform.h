@@ -29,8 +29,11 @@ public:
     // "Description (*.jpg *.bmp);;All files (*)" form.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& filter) = 0;
+    // `selectedFilter`, when given, is the filter entry the dialog opens on and comes back as
+    // the one the user chose. The dialog never asks to replace an existing file: the caller
+    // decides what an existing name means.
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
-                                 const QString& filter) = 0;
+                                 const QString& filter, QString* selectedFilter) = 0;
 
     // The shell's "open": a document, a directory or a URL (http:, mailto:) in the program the
     // desktop associates with it. Returns false when nothing could be started.

@@ -51,8 +51,9 @@ QString QtPlatform::openFileName(QWidget* parent, const QString& caption, const 
 }
 
 QString QtPlatform::saveFileName(QWidget* parent, const QString& caption, const QString& path,
-                                 const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, path, filter);
+                                 const QString& filter, QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(parent, caption, path, filter, selectedFilter,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 bool QtPlatform::openDocument(const QString& pathOrUrl) {

@@ -16,7 +16,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
-                         const QString& filter) override;
+                         const QString& filter, QString* selectedFilter) override;
 
     bool openDocument(const QString& pathOrUrl) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

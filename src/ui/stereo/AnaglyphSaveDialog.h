@@ -1,9 +1,7 @@
 #pragma once
-// The anaglyph builder's save dialog. Which file format is written follows the filter the
-// user picked, but the platform's save dialog returns only the chosen path; until it can
-// report the filter, the pick is read from the chosen name's extension (a name that matches
-// no filter keeps the preselected one). A dialog that knows the pick answers through the
-// same function type.
+// The save dialog of the anaglyph builder and the colour composer. It opens on the
+// preselected filter, and the file format written follows the filter the user picked there,
+// not the extension typed. Tests answer through the same function type.
 
 #include <functional>
 #include <vector>
@@ -38,7 +36,8 @@ using SaveDialog = std::function<SaveDialogAnswer(QWidget* parent, const SaveDia
 // its words and lists its patterns in parentheses.
 QString toolkitFilter(const std::vector<imaging::SaveFilter>& filters);
 
-// The dialog of `platform`, with the pick read from the chosen name.
+// The dialog of `platform`; the pick is read from the name only when the dialog names no
+// entry of the list.
 SaveDialog platformSaveDialog(platform::Platform& platform);
 
 }  // namespace keldar::ui

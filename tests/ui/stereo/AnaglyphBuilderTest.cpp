@@ -265,13 +265,20 @@ TEST_F(AnaglyphBuilderTest, PairJpgIsWrittenAsPairJpgWithFilterTwoAndAsPairBmpWi
     EXPECT_EQ(requests[0].proposedPath, anaglyphs() + QStringLiteral("/left-B30C16M50-01"));
 }
 
-TEST_F(AnaglyphBuilderTest, ThePlatformDialogsNameChoosesTheFormat) {
+TEST_F(AnaglyphBuilderTest, ThePlatformDialogOpensOnFilterTwoAndTheChosenFilterDecidesTheFormat) {
     loadBothByHand(rightPath, leftPath);
-    fake.saveFileAnswers = {anaglyphs() + QStringLiteral("/typed.bmp"), anaglyphs() + QStringLiteral("/typed.jpg")};
+    const QString proposed = anaglyphs() + QStringLiteral("/left-B30C16M50-01");
+    // The user switches to "Bitmaps" and keeps the proposed name; then keeps the JPEG filter
+    // but types a .bmp name.
+    fake.saveFileAnswers = {proposed, anaglyphs() + QStringLiteral("/typed.bmp")};
+    fake.saveFilterAnswers = {QStringLiteral("Bitmaps (*.bmp)")};
     click(builder(), "Button3");
     click(builder(), "Button3");
-    EXPECT_EQ(savedFiles(), (QStringList{QStringLiteral("typed.bmp"), QStringLiteral("typed.jpg")}));
-    EXPECT_EQ(readPicture(anaglyphs() + QStringLiteral("/typed.bmp")), builder().result());
+    ASSERT_EQ(fake.preselectedSaveFilters.size(), 2u);
+    EXPECT_EQ(fake.preselectedSaveFilters[0], QStringLiteral("JPEG Image File (*.jpg)"));
+    EXPECT_EQ(savedFiles(), (QStringList{QStringLiteral("left-B30C16M50-01.bmp"), QStringLiteral("typed.jpg")}));
+    EXPECT_EQ(fileBytes(proposed + QStringLiteral(".bmp")).left(2), QByteArray("BM"));
+    EXPECT_EQ(readPicture(proposed + QStringLiteral(".bmp")), builder().result());
     EXPECT_EQ(fileBytes(anaglyphs() + QStringLiteral("/typed.jpg")).left(2), QByteArray("\xFF\xD8"));
 }
 
