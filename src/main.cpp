@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     }
     keldar::platform::KeldarApplication application(argc, argv);
     keldar::platform::KeldarApplication::setApplicationName(QStringLiteral("Keldar"));
-    keldar::platform::KeldarApplication::setApplicationDisplayName(QStringLiteral("Keldar 2007"));
+    // No application display name: on X11 the toolkit would append it to every window title,
+    // and each window's title bar must read exactly its own caption.
     keldar::platform::QtPlatform platform;
     application.setPlatform(&platform);
 

@@ -33,6 +33,7 @@ void FakePlatform::record(BoxKind kind, const QString& text) {
 
 void FakePlatform::information(QWidget*, const QString& text) { record(BoxKind::Information, text); }
 void FakePlatform::warning(QWidget*, const QString& text) { record(BoxKind::Warning, text); }
+void FakePlatform::plainMessage(QWidget*, const QString& text) { record(BoxKind::Plain, text); }
 void FakePlatform::error(QWidget*, const QString& text) { record(BoxKind::Error, text); }
 
 QString FakePlatform::openFileName(QWidget*, const QString&, const QString&, const QString&) {

@@ -12,7 +12,7 @@ namespace keldar::platform {
 
 class FakePlatform final : public Platform {
 public:
-    enum class BoxKind { Information, Warning, Error };
+    enum class BoxKind { Information, Warning, Plain, Error };
     struct Box {
         BoxKind kind;
         QString text;
@@ -52,6 +52,7 @@ public:
 
     void information(QWidget* parent, const QString& text) override;
     void warning(QWidget* parent, const QString& text) override;
+    void plainMessage(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
 
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,

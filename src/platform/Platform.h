@@ -22,6 +22,8 @@ public:
     // Modal boxes with a fixed text and an OK button. `parent` may be null.
     virtual void information(QWidget* parent, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& text) = 0;
+    // A box with the text and an OK button but no icon.
+    virtual void plainMessage(QWidget* parent, const QString& text) = 0;
     // The box of the general error handler: an action failed with this message.
     virtual void error(QWidget* parent, const QString& text) = 0;
 

@@ -26,8 +26,11 @@ namespace keldar::platform {
 
 namespace {
 
+// The title of every message box.
+const QString kBoxTitle = QStringLiteral("Keldar 2007");
+
 void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, kBoxTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -39,6 +42,10 @@ void QtPlatform::information(QWidget* parent, const QString& text) {
 
 void QtPlatform::warning(QWidget* parent, const QString& text) {
     showBox(parent, QMessageBox::Warning, text);
+}
+
+void QtPlatform::plainMessage(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::NoIcon, text);
 }
 
 void QtPlatform::error(QWidget* parent, const QString& text) {

@@ -11,6 +11,7 @@ class QtPlatform final : public Platform {
 public:
     void information(QWidget* parent, const QString& text) override;
     void warning(QWidget* parent, const QString& text) override;
+    void plainMessage(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
 
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,

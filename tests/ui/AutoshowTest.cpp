@@ -96,21 +96,24 @@ TEST_F(Autoshow, WithoutAPartnerTheSelectionStaysOnTheShownImage) {
     EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(Autoshow, APartnerThatDoesNotDecodeIsReportedAndTheImageStillShows) {
+TEST_F(Autoshow, APartnerThatDoesNotDecodeIsReportedAndEndsTheImageAction) {
     writeText(dir + QStringLiteral("/2N127000500EFF0300P1512R0M1.JPG"), "not a picture");
     enter(makeDirectory(QStringLiteral("elsewhere")));
     enter(dir);
     takeBoxes();
     turnAutoshowOn();
+    const int convertedBefore = state().displayBitmap.width();
+    ASSERT_NE(convertedBefore, 42);
     stepTo(lonelyLeft);
     const std::vector<QString> errors = platform.texts(Box::Error);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("2N127000500EFF0300P1512R0M1.JPG"))) << errors[0].toStdString();
     EXPECT_FALSE(viewer().isVisible());
-    // The Image action finished: the picture and its data are those of the selected file.
+    // The error ended the Image action inside its Data action: the picture was loaded and
+    // decoded, but the display conversion did not run.
     EXPECT_EQ(shownWidth(), 42);
     EXPECT_EQ(state().displays.fileNameField, lonelyLeft);
-    EXPECT_EQ(state().displayBitmap.width(), 42);
+    EXPECT_EQ(state().displayBitmap.width(), convertedBefore);
 }
 
 TEST_F(Autoshow, StereoButtonOnALeftEyeWithoutItsPartnerShowsTheMissingRightEye) {

@@ -100,6 +100,31 @@ TEST_F(ImageAction, OnlyNonPicturesWithLoopOffWarnOnceAndKeepThePicture) {
     EXPECT_EQ(shownWidth(), 10);
 }
 
+TEST_F(ImageAction, WithoutTheLoopTheWalkEndsOnAFileTheNameFieldAndPathLineAgreeOn) {
+    enter(makePictures(QStringLiteral("pictures"), 1));
+    loopOff();
+    // Two label files: the walk ends on the last one, selected and named.
+    const QString labels = makeDirectory(QStringLiteral("two-labels"));
+    for (const char* name : {"a.LBL", "b.LBL"}) writeText(labels + QLatin1Char('/') + QLatin1String(name));
+    enter(labels);
+    EXPECT_EQ(takeBoxes(), std::vector<QString>{ui::kNoMoreImagesMessage});
+    EXPECT_EQ(mainWindow().selectedFileIndex(), 1);
+    EXPECT_EQ(child<QLineEdit>(mainWindow(), QStringLiteral("Edit2")).text(), QStringLiteral("b.LBL"));
+    EXPECT_EQ(state().currentFilePath, labels + QStringLiteral("/b.LBL"));
+
+    // A walk from c.LBL past the end does not come round to b.JPG.
+    const QString mixed = makeDirectory(QStringLiteral("mixed"));
+    for (const char* name : {"a.LBL", "c.LBL", "d.LBL"}) writeText(mixed + QLatin1Char('/') + QLatin1String(name));
+    writePicture(mixed + QStringLiteral("/b.JPG"), 30, 6);
+    enter(mixed);
+    EXPECT_EQ(shownWidth(), 30);
+    takeBoxes();
+    writePicture(mixed + QStringLiteral("/b.JPG"), 10, 6);  // not reloaded unless the walk reaches it
+    clickFile(2);
+    EXPECT_EQ(takeBoxes(), std::vector<QString>{ui::kNoMoreImagesMessage});
+    EXPECT_EQ(shownWidth(), 30);
+}
+
 TEST_F(ImageAction, OnlyNonPicturesWithLoopOnSelectTheFirstQuietly) {
     const QString labels = makeDirectory(QStringLiteral("labels-loop"));
     for (const char* name : {"a.LBL", "b.txt"}) writeText(labels + QLatin1Char('/') + QLatin1String(name));

@@ -1,6 +1,7 @@
 // The directory walk of the Image action against a scripted list: which file ends up
 // selected and loaded, how many attempts it took, and which messages the user saw.
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -130,15 +131,35 @@ TEST(ImageWalk, OnlyNonPicturesWithLoopOnSelectsTheFirstQuietly) {
     EXPECT_TRUE(list.messages.empty());
 }
 
-TEST(ImageWalk, AWalkFromTheMiddleWrapsPastTheEnd) {
-    ScriptedList list({true, false, false}, 1);
+TEST(ImageWalk, WithoutTheLoopAWalkPastTheEndGivesUpAndKeepsThePicture) {
+    // [a.LBL, b.JPG, c.LBL, d.LBL] with c.LBL clicked: the pass over the end is a failure.
+    ScriptedList list({false, true, false, false}, 2);
     const ImageWalkResult walk = runImageWalk(list, loopOff());
-    EXPECT_EQ(list.tried, (std::vector<int>{1, 2, 0}));
-    EXPECT_EQ(list.loaded, 0);
-    EXPECT_EQ(walk.failures, 2);
-    // The pass over the end is an attempt with nothing selected.
-    EXPECT_EQ(list.prepared, (std::vector<QString>{QStringLiteral("/d/1.jpg"), QStringLiteral("/d/2.jpg"), QString(),
-                                                   QStringLiteral("/d/0.jpg")}));
+    EXPECT_EQ(list.tried, (std::vector<int>{2, 3, 0}));
+    EXPECT_EQ(list.loaded, -1);
+    EXPECT_TRUE(walk.endReached);
+    EXPECT_EQ(list.messages, std::vector<QString>{kNoMore});
+    EXPECT_EQ(list.selected(), 1);
+    EXPECT_EQ(list.prepared, (std::vector<QString>{QStringLiteral("/d/2.jpg"), QStringLiteral("/d/3.jpg"), QString(),
+                                                   QStringLiteral("/d/0.jpg"), QStringLiteral("/d/1.jpg")}));
+}
+
+TEST(ImageWalk, WithTheLoopAWalkPastTheEndGoesOnFromTheFirstFile) {
+    ScriptedList list({false, true, false, false}, 2);
+    const ImageWalkResult walk = runImageWalk(list, loopOn());
+    EXPECT_EQ(list.tried, (std::vector<int>{2, 3, 0, 1}));
+    EXPECT_EQ(list.loaded, 1);
+    EXPECT_TRUE(list.messages.empty());
+    EXPECT_EQ(std::count(list.prepared.begin(), list.prepared.end(), QString()), 0);
+}
+
+TEST(ImageWalk, EnteringADirectoryOfNonPicturesEndsOnTheLastOne) {
+    ScriptedList list({false, false}, -1);
+    runImageWalk(list, loopOff());
+    EXPECT_EQ(list.tried, (std::vector<int>{0, 1}));
+    EXPECT_EQ(list.selected(), 1);
+    EXPECT_EQ(list.prepared.back(), QStringLiteral("/d/1.jpg"));
+    EXPECT_EQ(list.messages, std::vector<QString>{kNoMore});
 }
 
 TEST(ImageWalk, EmptyDirectoryWarnsThatThereAreNoImageFiles) {

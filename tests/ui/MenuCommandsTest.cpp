@@ -184,9 +184,11 @@ TEST_F(MenuCommands, PrintButtonCopiesOrPrintsTheClientArea) {
     EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MenuCommands, ScreenResolutionNamesTheScreenOfTheWindow) {
+TEST_F(MenuCommands, ScreenResolutionNamesTheScreenOfTheWindowInAPlainBox) {
     choose("YourScreenResolution1");
     const QSize screen = mainWindow().screen()->size();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].kind, platform::FakePlatform::BoxKind::Plain);
     const std::vector<QString> boxes = takeBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], QStringLiteral("Screen Resolution %1 x %2").arg(screen.width()).arg(screen.height()));

@@ -92,5 +92,24 @@ TEST_F(StartUp, CloseEndsTheProgramFromTheButtonAndTheMenu) {
     EXPECT_FALSE(mainWindow().isVisible());
 }
 
+TEST_F(StartUp, EveryWindowFitsTheScreenWithTheSampleImageShown) {
+    const QString directory = makeDirectory(QStringLiteral("fit"));
+    writePicture(directory + QStringLiteral("/2P126471340EDN0000P2303L5M1.JPG"), 64, 48);
+    QDir::setCurrent(directory);
+    mainWindow().show();
+    QTRY_COMPARE(state().currentDirectory, directory);
+
+    const QSize screen = mainWindow().screen()->size();
+    for (QWidget* window : bench->windows()) {
+        window->show();
+        QCoreApplication::processEvents();
+        const QSize least = window->minimumSizeHint();
+        EXPECT_LE(window->width(), screen.width()) << window->objectName().toStdString();
+        EXPECT_LE(window->height(), screen.height()) << window->objectName().toStdString();
+        EXPECT_LE(least.width(), screen.width()) << window->objectName().toStdString();
+        EXPECT_LE(least.height(), screen.height()) << window->objectName().toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace keldar::testing

@@ -21,22 +21,35 @@ ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& option
     if (options.steppingBack && walk.positionText == QLatin1String("1") && !options.slideshowTicked)
         host.information(kStartOfDirectoryMessage);
 
-    // Every file once, plus at most one attempt with nothing selected per pass over the end.
+    // Every file once, plus the attempt with nothing selected that starts a walk begun on
+    // entering a directory and at most one pass over the end.
     const int attemptLimit = walk.fileCount + 2;
     do {
         const QString path = host.selectedPath();
+        const bool firstAttempt = walk.attempts == 0;
         host.prepareAttempt(path);
         ++walk.attempts;
-        const bool counted = !path.isEmpty();
-        walk.loaded = counted && host.loadPicture(path);
+        const bool nothingSelected = path.isEmpty();
+        walk.loaded = !nothingSelected && host.loadPicture(path);
         if (!walk.loaded && walk.fileCount > 0) {
-            const int next = host.selectedIndex() + 1;
-            host.select(next < walk.fileCount ? next : -1);
-            if (counted) ++walk.failures;
+            // A walk begun on entering a directory starts with nothing selected: that attempt
+            // is no failure, so every file of the directory is tried once (a directory of one
+            // picture shows it). Passing the end with nothing selected is a failure like any
+            // other, unless the loop option goes straight on to the first file.
+            if (!(nothingSelected && firstAttempt)) ++walk.failures;
+            int next = host.selectedIndex() + 1;
+            if (next >= walk.fileCount) next = options.loop ? 0 : -1;
             if (walk.failures == walk.fileCount) {
                 walk.endReached = true;
-                if (options.loop) host.select(0);
-                else host.warning(kNoMoreImagesMessage);
+                // Without the loop the walk stops on the last file rather than on no file,
+                // so the name field and the path line name the same file.
+                if (options.loop) next = 0;
+                else if (next < 0) next = walk.fileCount - 1;
+            }
+            host.select(next);
+            if (walk.endReached) {
+                host.prepareAttempt(host.selectedPath());
+                if (!options.loop) host.warning(kNoMoreImagesMessage);
             }
         }
         if (walk.fileCount == 0) host.warning(kNoImageFilesMessage);

@@ -48,10 +48,12 @@ struct ImageWalkResult {
     bool endReached = false;
 };
 
-// Loads the selected file, or the next loadable one. With the loop option a walk that starts
-// on the last file starts again from the first. An attempt made with no entry selected counts
-// no failure, so a walk begun on entering a directory tries every file once (a directory of
-// one picture shows it).
+// Loads the selected file, or the next loadable one, giving up after as many failures as
+// there are files. With the loop option a walk that starts on the last file starts again from
+// the first, and a walk that fails past the end goes on from the first. Without it, passing
+// the end with nothing selected is a failure, and a walk that gives up stays on the file
+// reached (the last one rather than none). The attempt with nothing selected that starts a
+// walk begun on entering a directory is not a failure, so every file is tried once.
 ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& options);
 
 }  // namespace keldar::ui

@@ -1,6 +1,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGridLayout>
@@ -72,35 +73,19 @@ void TForm1::buildControls() {
     connect(browser_, &FileBrowser::directoryEntered, this, [this] { runGuarded([this] { runImageAction(); }); });
     connect(browser_, &FileBrowser::enterFailed, this, [this](const QString& message) { platform_.error(this, message); });
 
-    // The "?" button in the top left corner, then the current path.
+    // The "?" button in the top left corner, then the current path. A long path is cut at
+    // the window's edge rather than widening the window past the screen.
     QPushButton* directories = makeButton(centre, QStringLiteral("Button7"), QStringLiteral("?"));
     directories->setFixedSize(15, 15);
+    label1_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* top = new QHBoxLayout;
     top->addWidget(directories);
     top->addWidget(label1_, 1);
 
-    // Left: the browser over the image.
-    auto* volumesAndDirectories = new QVBoxLayout;
-    volumesAndDirectories->addWidget(browser_->volumeSelector());
-    volumesAndDirectories->addWidget(browser_->directoryList(), 1);
-    auto* nameAndFiles = new QVBoxLayout;
-    nameAndFiles->addWidget(edit2_);
-    nameAndFiles->addWidget(browser_->fileList(), 1);
-    auto* browserRow = new QHBoxLayout;
-    browserRow->addLayout(volumesAndDirectories, 1);
-    browserRow->addLayout(nameAndFiles, 1);
-    auto* left = new QVBoxLayout;
-    left->addLayout(browserRow, 2);
-    left->addWidget(image1_, 3);
-    QLabel* credit = makeLabel(centre, {}, QStringLiteral("Image Data NASA / Planetary Data System."));
-    credit->setAlignment(Qt::AlignHCenter);
-    left->addWidget(credit);
+    // The volume names can be long (mount points); the list shows them in full when opened.
+    browser_->volumeSelector()->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    browser_->volumeSelector()->setMinimumContentsLength(8);
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(left, 5);
-    body->addWidget(buildDisplayPanel(), 6);
-
-    // Bottom: the visible buttons and check boxes; the hidden buttons are named actions.
     QPushButton* close = makeButton(centre, QStringLiteral("Button1"), QStringLiteral("Close"), QStringLiteral("Exit Program"));
     QPushButton* large = makeButton(centre, QStringLiteral("Button8"), QStringLiteral("Large Image"),
                                     QStringLiteral("View the selected image in a large window"));
@@ -144,23 +129,54 @@ void TForm1::buildControls() {
     connect(slideshowBox_, &QCheckBox::clicked, this, [this] { runGuarded([this] { onSlideshowBoxClicked(); }); });
     connect(printClipboardBox_, &QCheckBox::clicked, this, [this](bool checked) { setPrintClipboardSwitch(checked); });
 
-    auto* checks = new QGridLayout;
-    checks->addWidget(slideshowBox_, 0, 0);
-    checks->addWidget(makeLabel(centre, {}, QStringLiteral("View sequentially all images in current directory")), 0, 1);
-    checks->addWidget(printClipboardBox_, 1, 0);
-    checks->addWidget(makeLabel(centre, {}, QStringLiteral("Change all Print buttons to Clipboard buttons")), 1, 1);
-    auto* bottom = new QHBoxLayout;
-    for (QPushButton* button : {close, large, stereo, colour, print}) bottom->addWidget(button);
-    bottom->addSpacing(12);
-    bottom->addLayout(checks);
-    bottom->addStretch();
+    // Left: the browser over the image and the buttons; right: the decoded values over the
+    // two check boxes. This keeps everything visible on the 800 x 600 design screen.
+    auto* volumesAndDirectories = new QVBoxLayout;
+    volumesAndDirectories->addWidget(browser_->volumeSelector());
+    volumesAndDirectories->addWidget(browser_->directoryList(), 1);
+    auto* nameAndFiles = new QVBoxLayout;
+    nameAndFiles->addWidget(edit2_);
+    nameAndFiles->addWidget(browser_->fileList(), 1);
+    auto* browserRow = new QHBoxLayout;
+    browserRow->addLayout(volumesAndDirectories, 1);
+    browserRow->addLayout(nameAndFiles, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {close, large, stereo, colour, print}) {
+        // Narrower than the style's 80-pixel minimum, never narrower than the caption.
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 16);
+        buttons->addWidget(button);
+    }
     for (QPushButton* hidden : {image, data, stereoHandOff, manualStereo, bufrScan, timeZone, moreInfo})
-        bottom->addWidget(hidden);
+        buttons->addWidget(hidden);
+    auto* left = new QVBoxLayout;
+    left->addLayout(browserRow, 2);
+    left->addWidget(image1_, 3);
+    QLabel* credit = makeLabel(centre, {}, QStringLiteral("Image Data NASA / Planetary Data System."));
+    credit->setAlignment(Qt::AlignHCenter);
+    left->addWidget(credit);
+    left->addLayout(buttons);
+
+    auto* checks = new QGridLayout;
+    checks->setColumnStretch(1, 1);
+    auto addCheck = [&](int row, QCheckBox* box, const QString& text) {
+        QLabel* label = makeLabel(centre, {}, text);
+        label->setWordWrap(true);
+        checks->addWidget(box, row, 0);
+        checks->addWidget(label, row, 1);
+    };
+    addCheck(0, slideshowBox_, QStringLiteral("View sequentially all images in current directory"));
+    addCheck(1, printClipboardBox_, QStringLiteral("Change all Print buttons to Clipboard buttons"));
+    auto* right = new QVBoxLayout;
+    right->addWidget(buildDisplayPanel(), 1);
+    right->addLayout(checks);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 5);
+    body->addLayout(right, 6);
 
     auto* column = new QVBoxLayout(centre);
     column->addLayout(top);
     column->addLayout(body, 1);
-    column->addLayout(bottom);
 }
 
 QWidget* TForm1::buildDisplayPanel() {
@@ -216,7 +232,13 @@ QWidget* TForm1::buildDisplayPanel() {
     pair(QStringLiteral("Earth Time (Local)        ="), "localTimeText", &MainDisplays::localTimeText);
     pair(QStringLiteral("SOL"), "solText", &MainDisplays::solText);
 
-    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian local standard time of image capture")), row, 0);
+    // The long caption wraps, so the caption column is only as wide as the others need.
+    auto wrapped = [&](const QString& caption) {
+        QLabel* label = makeLabel(panel, {}, caption);
+        label->setWordWrap(true);
+        return label;
+    };
+    grid->addWidget(wrapped(QStringLiteral("Martian local standard time of image capture")), row, 0);
     auto* marsTime = new QHBoxLayout;
     marsTime->addWidget(value("marsTimeText", &MainDisplays::marsTimeText));
     marsTime->addSpacing(16);
@@ -224,8 +246,10 @@ QWidget* TForm1::buildDisplayPanel() {
     marsTime->addStretch();
     grid->addLayout(marsTime, row++, 1, 1, 3);
 
-    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian time transpired since landing")), row, 0);
+    // The four transpired values get the panel's full width on a line of their own.
+    grid->addWidget(makeLabel(panel, {}, QStringLiteral("Martian time transpired since landing")), row++, 0, 1, 4);
     auto* transpired = new QHBoxLayout;
+    transpired->setContentsMargins(24, 0, 0, 0);
     const std::pair<const char*, QString MainDisplays::*> units[] = {
         {"transpiredSols", &MainDisplays::transpiredSols},
         {"transpiredHours", &MainDisplays::transpiredHours},
@@ -237,10 +261,10 @@ QWidget* TForm1::buildDisplayPanel() {
         transpired->addWidget(value(units[i].first, units[i].second));
         transpired->addSpacing(3);
         transpired->addWidget(makeLabel(panel, {}, unitCaptions[i]));
-        transpired->addSpacing(12);
+        transpired->addSpacing(8);
     }
     transpired->addStretch();
-    grid->addLayout(transpired, row++, 1, 1, 3);
+    grid->addLayout(transpired, row++, 0, 1, 4);
 
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);

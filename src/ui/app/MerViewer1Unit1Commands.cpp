@@ -31,11 +31,10 @@ using platform::ThreadPriority;
 
 // --- The stereo hand-offs ---
 
-// The autoshow step runs inside the Data action; a partner that will not decode is reported
-// on its own, so the Image action that called it still finishes its display conversion.
-void TForm1::runAutoshowStep() {
-    runGuarded([this] { ui::runAutoshowStep(workbench_); });
-}
+// The autoshow step runs inside the Data action; an error in it (a partner that will not
+// decode) ends the action that ran it and reaches the general error handler, so the display
+// conversion after it does not run.
+void TForm1::runAutoshowStep() { ui::runAutoshowStep(workbench_); }
 void TForm1::runStereoHandOff() { ui::runStereoHandOff(workbench_); }
 void TForm1::runManualStereoHandOff() { ui::runManualStereoHandOff(workbench_); }
 void TForm1::runStereoAction() { ui::runStereoAction(workbench_); }
@@ -170,7 +169,7 @@ void TForm1::runPrintButton() { runPrintCommand(workbench_, *this); }
 void TForm1::showScreenResolution() {
     const QScreen* current = screen();
     const QSize size = current != nullptr ? current->size() : QSize();
-    platform_.information(this, screenResolutionText(size));
+    platform_.plainMessage(this, screenResolutionText(size));
 }
 
 void TForm1::openNotesFile() {

@@ -70,6 +70,13 @@ TForm2::TForm2(Workbench& workbench, platform::Platform& platform)
     image2_->setDesignSize(QSize(393, 393));
     workbench.registerStretchView(image1_);
     workbench.registerStretchView(image2_);
+    // A partner that was not found hides its view; its column keeps its width, so the other
+    // image stays on its own side and the texts beneath do not wrap.
+    for (ImageView* view : {image1_, image2_}) {
+        QSizePolicy policy = view->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        view->setSizePolicy(policy);
+    }
 
     // Top: rover, camera and sol.
     auto* top = new QHBoxLayout;
@@ -91,6 +98,9 @@ TForm2::TForm2(Workbench& workbench, platform::Platform& platform)
     pair->addWidget(lineLabel(StereoLine::MarsTime), 3, 0);
     pair->addWidget(lineLabel(StereoLine::Local), 3, 1);
     pair->setRowStretch(0, 1);
+    pair->setColumnStretch(0, 1);
+    pair->setColumnStretch(1, 1);
+    pair->setHorizontalSpacing(4);
 
     auto* instructions = new QVBoxLayout;
     instructions->setSpacing(0);
@@ -123,7 +133,7 @@ TForm2::TForm2(Workbench& workbench, platform::Platform& platform)
     for (QPushButton* button : {close, previous, anaglyph, crossEyed, manual, next, print}) buttons->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setContentsMargins(2, 4, 2, 4);
     layout->setSpacing(4);
     layout->addLayout(top);
     layout->addLayout(pair, 1);

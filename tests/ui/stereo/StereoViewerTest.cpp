@@ -102,6 +102,14 @@ TEST_F(StereoViewerTest, StereoActionOnALeftEyeWithoutItsPartnerShowsRightEyeFil
     EXPECT_EQ(line(StereoLine::RightEyeFilter), state().displays.filterText);
     EXPECT_EQ(line(StereoLine::LeftEyeFilter), state().displays.filterText);
     EXPECT_TRUE(fake.boxes.empty());
+
+    // The hidden view's column keeps its half of the window: the message stays on one line
+    // and the shown image stays on the right.
+    QCoreApplication::processEvents();
+    const QLabel& message = *viewer().findChild<QLabel*>(QStringLiteral("rightEyeFileLine"));
+    EXPECT_GE(message.width(), viewer().width() / 3);
+    EXPECT_GE(viewer().leftEyeView().x(), viewer().width() / 3);
+    EXPECT_LT(message.heightForWidth(message.width()), 2 * message.fontMetrics().height());
 }
 
 TEST_F(StereoViewerTest, StereoActionOnARightEyeWithoutItsPartnerShowsLeftEyeFileMissing) {
