@@ -63,6 +63,8 @@ bool FakePlatform::openDocument(const QString& pathOrUrl) {
     return openSucceeds;
 }
 
+QString FakePlatform::registeredBrowserCommand() { return browserCommand; }
+
 bool FakePlatform::startProgram(const QString& program, const QStringList& arguments) {
     startedPrograms.push_back(QStringList{program} + arguments);
     return openSucceeds;

@@ -38,6 +38,7 @@ public:
     bool confirmPrint = true;
     bool priorityAccepted = true;
     bool openSucceeds = true;
+    QString browserCommand;  // "": the desktop's default mechanism opens web pages
     QString zoneName = QStringLiteral("UTC");
     QDateTime localNow = QDateTime(QDate(2007, 6, 1), QTime(12, 0), Qt::LocalTime);
     QDateTime utcNow = QDateTime(QDate(2007, 6, 1), QTime(12, 0), Qt::UTC);
@@ -61,6 +62,7 @@ public:
                          const QString& filter, QString* selectedFilter) override;
 
     bool openDocument(const QString& pathOrUrl) override;
+    QString registeredBrowserCommand() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 
     void beep() override;

@@ -40,6 +40,9 @@ public:
     // The shell's "open": a document, a directory or a URL (http:, mailto:) in the program the
     // desktop associates with it. Returns false when nothing could be started.
     virtual bool openDocument(const QString& pathOrUrl) = 0;
+    // The command line the desktop registers for opening web pages, where it keeps one as a
+    // single text; "" where the default-application mechanism (openDocument) is the way.
+    virtual QString registeredBrowserCommand() = 0;
     // Starts a program without waiting for it. Returns false when it could not be started.
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
 

@@ -70,6 +70,12 @@ bool QtPlatform::openDocument(const QString& pathOrUrl) {
     return QDesktopServices::openUrl(url);
 }
 
+QString QtPlatform::registeredBrowserCommand() {
+    // A Linux desktop keeps no single registered command line: its default-application
+    // mechanism (xdg-open behind QDesktopServices) picks the user's browser.
+    return {};
+}
+
 bool QtPlatform::startProgram(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);
 }

@@ -20,6 +20,7 @@ public:
                          const QString& filter, QString* selectedFilter) override;
 
     bool openDocument(const QString& pathOrUrl) override;
+    QString registeredBrowserCommand() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 
     void beep() override;
