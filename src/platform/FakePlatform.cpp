@@ -23,6 +23,7 @@ void FakePlatform::clear() {
     priorities.clear();
     printedImages.clear();
     preselectedSaveFilters.clear();
+    openDialogStarts.clear();
     beeps = openDialogs = saveDialogs = printDialogs = 0;
 }
 
@@ -35,8 +36,9 @@ void FakePlatform::information(QWidget*, const QString& text) { record(BoxKind::
 void FakePlatform::warning(QWidget*, const QString& text) { record(BoxKind::Warning, text); }
 void FakePlatform::error(QWidget*, const QString& text) { record(BoxKind::Error, text); }
 
-QString FakePlatform::openFileName(QWidget*, const QString&, const QString&, const QString&) {
+QString FakePlatform::openFileName(QWidget*, const QString&, const QString& directory, const QString&) {
     ++openDialogs;
+    openDialogStarts.push_back(directory);
     if (openFileAnswers.empty()) return {};
     QString answer = openFileAnswers.front();
     openFileAnswers.pop_front();
