@@ -352,7 +352,6 @@ void TForm20::loadBand(Band band) {
     BandSlot& s = slot(band);
     QString path;
     if (autoColour_->isChecked()) {
-        s.dialogFileName = s.derivedName;
         path = bandPath(s.derivedName);
         if (path.isEmpty() || !QFileInfo(path).isFile()) {
             platform_.warning(this, s.derivedName.isEmpty()
@@ -363,6 +362,7 @@ void TForm20::loadBand(Band band) {
                                               .arg(s.derivedName, QDir::toNativeSeparators(bandDirectory())));
             return;
         }
+        s.dialogFileName = s.derivedName;
     } else {
         const QString start = s.dialogFileName.isEmpty() ? bandDirectory() : bandPath(s.dialogFileName);
         path = platform_.openFileName(this, s.load->text(), start, kOpenFilter);
