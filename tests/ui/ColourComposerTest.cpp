@@ -348,6 +348,8 @@ TEST_F(ColourTest, TheAutoColourBoxSetsTheAutoOptionOnlyAndTheMenuShowsTheCompos
 }
 
 TEST_F(ColourTest, BothWindowsFitTheDesignScreen) {
+    platform.openFileAnswers = {grey(QString(120, QLatin1Char('n')) + QStringLiteral(".bmp"), 5)};
+    child<QPushButton>(composer(), QStringLiteral("Button3")).click();
     for (const QWidget* window : {static_cast<const QWidget*>(&composer()), static_cast<const QWidget*>(&processor())}) {
         EXPECT_LE(window->minimumSizeHint().width(), 800) << window->objectName().toStdString();
         EXPECT_LE(window->minimumSizeHint().height(), 580) << window->objectName().toStdString();

@@ -169,6 +169,8 @@ void TForm20::buildBandRow(QGridLayout* grid, Band band, const QString& caption,
 
     s.fileName = makeValueLabel(this, tag + QStringLiteral("FileName"), QStringLiteral("Filename"), Qt::black);
     s.filterCode = makeValueLabel(this, tag + QStringLiteral("FilterCode"), QStringLiteral("Fltr"), Qt::black);
+    // A long file name is cut rather than widening the window past the screen.
+    s.fileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QLabel* title = makeLabel(this, {}, caption);
     setTextColour(title, bandColour(band));
     auto* names = new QHBoxLayout;
@@ -370,6 +372,7 @@ void TForm20::loadBand(Band band) {
         s.dialogFileName = path;
     }
     showText(s.fileName, QFileInfo(s.dialogFileName).fileName());
+    s.fileName->setToolTip(s.fileName->text());
 
     imaging::ImageResult read = imaging::readImageFile(fileSystemPath(path));
     if (!read.ok()) throw std::runtime_error(read.error);
