@@ -23,6 +23,7 @@ void FakePlatform::clear() {
     priorities.clear();
     printedImages.clear();
     preselectedSaveFilters.clear();
+    openDialogStarts.clear();
     beeps = openDialogs = saveDialogs = printDialogs = 0;
 }
 
@@ -36,8 +37,9 @@ void FakePlatform::warning(QWidget*, const QString& text) { record(BoxKind::Warn
 void FakePlatform::plainMessage(QWidget*, const QString& text) { record(BoxKind::Plain, text); }
 void FakePlatform::error(QWidget*, const QString& text) { record(BoxKind::Error, text); }
 
-QString FakePlatform::openFileName(QWidget*, const QString&, const QString&, const QString&) {
+QString FakePlatform::openFileName(QWidget*, const QString&, const QString& directory, const QString&) {
     ++openDialogs;
+    openDialogStarts.push_back(directory);
     if (openFileAnswers.empty()) return {};
     QString answer = openFileAnswers.front();
     openFileAnswers.pop_front();

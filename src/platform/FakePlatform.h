@@ -30,6 +30,7 @@ public:
     int saveDialogs = 0;
     int printDialogs = 0;
     std::vector<QString> preselectedSaveFilters;  // the filter each save dialog opened on
+    std::vector<QString> openDialogStarts;        // the directory or file each open dialog opened on
 
     // --- How the desktop answers ---
     std::deque<QString> openFileAnswers;  // empty queue: the user cancels

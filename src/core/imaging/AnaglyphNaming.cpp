@@ -60,10 +60,19 @@ std::optional<AnaglyphNameProposal> proposeAnaglyphName(std::string_view directo
                                                         std::string_view suffix,
                                                         const std::function<bool(const std::string&)>& exists,
                                                         int maxCounter) {
+    return proposeCounterName(directory, base, suffix, "-0", exists, maxCounter);
+}
+
+std::optional<AnaglyphNameProposal> proposeCounterName(std::string_view directory, std::string_view base,
+                                                       std::string_view suffix, std::string_view proposedMarker,
+                                                       const std::function<bool(const std::string&)>& exists,
+                                                       int maxCounter) {
+    const std::string stemStart = std::string(base) + std::string(suffix);
     for (int counter = 1; counter <= maxCounter; ++counter) {
-        const std::string stem = std::string(base) + std::string(suffix) + anaglyphCounterEnding(counter);
-        AnaglyphNameProposal proposal{counter, stem + ".jpg", joinPath(directory, stem)};
-        if (!exists(joinPath(directory, proposal.relativeName))) return proposal;
+        const std::string relativeName = stemStart + anaglyphCounterEnding(counter) + ".jpg";
+        if (exists(joinPath(directory, relativeName))) continue;
+        const std::string proposed = stemStart + std::string(proposedMarker) + std::to_string(counter);
+        return AnaglyphNameProposal{counter, relativeName, joinPath(directory, proposed)};
     }
     return std::nullopt;
 }

@@ -44,6 +44,11 @@ inline constexpr int kMaxAnaglyphCounter = 9999;
 std::optional<AnaglyphNameProposal> proposeAnaglyphName(
     std::string_view directory, std::string_view base, std::string_view suffix,
     const std::function<bool(const std::string& path)>& exists, int maxCounter = kMaxAnaglyphCounter);
+// The same search with the proposed path ending in `proposedMarker` + counter instead of
+// "-0" + counter; the existence test still asks for the "-0" name.
+std::optional<AnaglyphNameProposal> proposeCounterName(
+    std::string_view directory, std::string_view base, std::string_view suffix, std::string_view proposedMarker,
+    const std::function<bool(const std::string& path)>& exists, int maxCounter = kMaxAnaglyphCounter);
 
 // One entry of a save dialog's filter list: what the user reads and the patterns it stands
 // for, separated by ";" (as in "*.jpg;*.jpeg;*.bmp").

@@ -9,6 +9,15 @@
 
 namespace keldar::imaging {
 
+std::string jpegRoundTrip(const ImageBuffer& picture, ImageBuffer& out, int quality) {
+    std::vector<std::uint8_t> jpeg;
+    if (std::string error = encodeJpegTo(picture, jpeg, quality); !error.empty()) return error;
+    ImageResult reread = decodeJpeg(jpeg.data(), jpeg.size());
+    if (!reread.ok()) return reread.error;
+    out = std::move(reread.image);
+    return {};
+}
+
 void straightCombination(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand,
                          ImageBuffer& out) {
     combineAllChannels(redBand, greenBand, blueBand, out);
@@ -18,12 +27,8 @@ std::string mer2rgbCombination(const ImageBuffer& redBand, const ImageBuffer& gr
                                int redPosition, int bluePosition, Mer2RgbImages& out) {
     const int wRed = weightFromPosition(std::clamp(redPosition, kSliderMin, kSliderMax));
     const int wBlue = weightFromPosition(std::clamp(bluePosition, kSliderMin, kSliderMax));
-    std::vector<std::uint8_t> jpeg;
-    const std::string encodeError = encodeJpegTo(greenBand, jpeg, 100);
-    if (!encodeError.empty()) return "green band: " + encodeError;
-    ImageResult reread = decodeJpeg(jpeg.data(), jpeg.size());
-    if (!reread.ok()) return "green band: " + reread.error;
-    out.greenReread = std::move(reread.image);
+    if (const std::string error = jpegRoundTrip(greenBand, out.greenReread); !error.empty())
+        return "green band: " + error;
     mergeGreenRed(redBand, greenBand, wRed, out.processedRed);
     mergeGreenBlue(blueBand, greenBand, wBlue, out.processedBlue);
     combineAllSliders(out.processedRed, out.greenReread, out.processedBlue, out.composite);

@@ -15,6 +15,10 @@ namespace keldar::imaging {
 inline constexpr int kMer2RgbDefaultRed = 70;   // red slider position after "MER2RGB Method"
 inline constexpr int kMer2RgbDefaultBlue = 70;  // blue slider position after "MER2RGB Method"
 
+// One JPEG encode at `quality` and decode, in memory: the pixels a picture has after it was
+// written to a JPEG file and read back. Returns "" on success; fails for an empty picture.
+std::string jpegRoundTrip(const ImageBuffer& picture, ImageBuffer& out, int quality = 100);
+
 // CombineAllChannels of the three bands into `out` (least width and height of the three).
 void straightCombination(const ImageBuffer& redBand, const ImageBuffer& greenBand, const ImageBuffer& blueBand,
                          ImageBuffer& out);

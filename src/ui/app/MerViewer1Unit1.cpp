@@ -117,6 +117,7 @@ void TForm1::buildControls() {
     guardedClick(close, &TForm1::closeProgram);
     guardedClick(large, &TForm1::showLargeImage);
     guardedClick(stereo, &TForm1::runStereoAction);
+    guardedClick(colour, &TForm1::runColourAction);
     guardedClick(image, &TForm1::runImageAction);
     guardedClick(data, &TForm1::runDataAction);
     guardedClick(stereoHandOff, &TForm1::runStereoHandOff);

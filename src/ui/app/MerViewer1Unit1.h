@@ -47,6 +47,7 @@ public:
     void runStereoHandOff();        // "Stereo" (hidden): fills the stereo pair viewer
     void runManualStereoHandOff();  // "Manual Stereo": fills the manual stereo selection
     void runStereoAction();         // the visible "Stereo" button
+    void runColourAction();         // the "Colour" button: the current image to the colour composer
     void showLargeImage();          // "Large Image"
     void closeProgram();
 
@@ -129,6 +130,7 @@ private:
     void toggleAutoRgb();
     void toggleForceManualColour();
     void showAnaglyphPage();
+    void showColourPage();
     void setSlideshowMarks(bool running, bool movies);
 
     Workbench& workbench_;

@@ -14,6 +14,7 @@
 #include "ui/app/ImageWalk.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
+#include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/LargeImageUnit7.h"
 #include "ui/time/MartianTimeUnit13.h"
 
@@ -144,6 +145,7 @@ void TForm1::runDataAction() {
     d.leftEyeNameText = text(r.leftEyeNameText);
 
     state_.decoded = r.decoded;
+    workbench_.colourComposer().setEyePrefix(text(r.decoded.eyePrefix));
     state_.carried = r.next;
     state_.captureTime = r.captureTime;
     state_.localCaptureTime = r.localCaptureTime;

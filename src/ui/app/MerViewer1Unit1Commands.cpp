@@ -17,6 +17,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
+#include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
 #include "ui/pages/FullSizeImageUnit17.h"
 #include "ui/pages/LargeImageUnit7.h"
@@ -197,5 +198,7 @@ void TForm1::runAviBuilderProgram() { startOutsideProgram(kAviBuilderProgram); }
 void TForm1::showFullSizeImage() { workbench_.fullSizeImagePage().showImage(toQImage(image1_->picture())); }
 void TForm1::showLargeSizeImage() { workbench_.largeImagePage().showImage(toQImage(image1_->picture())); }
 void TForm1::showAnaglyphPage() { workbench_.anaglyphPage().showPage(); }
+void TForm1::showColourPage() { workbench_.colourComposer().showPage(); }
+void TForm1::runColourAction() { workbench_.colourComposer().passCurrentImage(); }
 
 }  // namespace keldar::ui

@@ -62,7 +62,7 @@ void TForm1::buildMenu() {
         {"Tools", nullptr, "My Birthday Searcher", nullptr},
         {"Tools", nullptr, "SOL searcher", nullptr},
         {"Tools", nullptr, "Anaglyph Stereo Page", nullptr, Kind::Command, &TForm1::showAnaglyphPage},
-        {"Tools", nullptr, "Colour Image Production Page", nullptr},
+        {"Tools", nullptr, "Colour Image Production Page", nullptr, Kind::Command, &TForm1::showColourPage},
         {"Tools", nullptr, "BMP to AVI external program", nullptr, Kind::Command, &TForm1::runAviBuilderProgram, nullptr, {},
          true},
         {"Tools", nullptr, "Run Autostitch external program", nullptr, Kind::Command, &TForm1::runStitcherProgram},

@@ -1,0 +1,49 @@
+#include "core/imaging/ColourNaming.h"
+
+namespace keldar::imaging {
+
+char bandFilterDigit(Band band) {
+    switch (band) {
+    case Band::Red: return '4';
+    case Band::Green: return '5';
+    case Band::Blue: return '6';
+    }
+    return '?';
+}
+
+BandPicks bandsPickedBy(std::string_view eyeLetter, std::string_view filterDigit) {
+    BandPicks picks;
+    if (eyeLetter != "L" || filterDigit.size() != 1) return picks;
+    for (Band band : kAllBands) picks[band] = filterDigit.front() == bandFilterDigit(band);
+    return picks;
+}
+
+std::string derivedBandName(std::string_view eyePrefix, Band band, std::string_view extension) {
+    std::string name(eyePrefix);
+    name += bandFilterDigit(band);
+    name += "M1";
+    name += extension;
+    return name;
+}
+
+std::string bandFilterCode(std::string_view fileName) {
+    return fileName.size() <= 23 ? std::string() : std::string(fileName.substr(23, 2));
+}
+
+std::string straightFilterSuffix(std::string_view red, std::string_view green, std::string_view blue) {
+    return "-" + std::string(red) + std::string(green) + std::string(blue);
+}
+
+std::string blendedFilterSuffix(std::string_view red, std::string_view green, std::string_view blue) {
+    const std::string g(green);
+    return "-" + std::string(red) + g + g + g + std::string(blue);
+}
+
+std::optional<AnaglyphNameProposal> proposeColourName(std::string_view directory, std::string_view base,
+                                                      std::string_view suffix, bool solarized,
+                                                      const std::function<bool(const std::string&)>& exists,
+                                                      int maxCounter) {
+    return proposeCounterName(directory, base, suffix, solarized ? "-Solarized0" : "-0", exists, maxCounter);
+}
+
+}  // namespace keldar::imaging
