@@ -131,6 +131,8 @@ private:
     void toggleForceManualColour();
     void showAnaglyphPage();
     void showColourPage();
+    void showSolSearcher();
+    void showBirthdaySearcher();
     void setSlideshowMarks(bool running, bool movies);
 
     Workbench& workbench_;

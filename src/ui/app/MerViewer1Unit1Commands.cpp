@@ -22,6 +22,8 @@
 #include "ui/pages/FullSizeImageUnit17.h"
 #include "ui/pages/LargeImageUnit7.h"
 #include "ui/pages/SlideshowDelayUnit16.h"
+#include "ui/search/BirthdaySearchUnit14.h"
+#include "ui/search/SOLsearchUnit23.h"
 #include "ui/stereo/ColourUnit19.h"
 #include "ui/stereo/StereoHandOff.h"
 #include "ui/stereo/StereoUnit2.h"
@@ -200,5 +202,9 @@ void TForm1::showLargeSizeImage() { workbench_.largeImagePage().showImage(toQIma
 void TForm1::showAnaglyphPage() { workbench_.anaglyphPage().showPage(); }
 void TForm1::showColourPage() { workbench_.colourComposer().showPage(); }
 void TForm1::runColourAction() { workbench_.colourComposer().passCurrentImage(); }
+
+void TForm1::showSolSearcher() { workbench_.solSearcher().openSearcher(); }
+
+void TForm1::showBirthdaySearcher() { workbench_.birthdaySearcher().openSearcher(); }
 
 }  // namespace keldar::ui
