@@ -12,10 +12,62 @@ namespace {
 
 using time::ImageDataResult;
 
+// Length of the well-formed UTF-8 sequence at text[i], or 0 when the bytes there are not one
+// (overlong forms, surrogates and code points past U+10FFFF included).
+std::size_t utf8SequenceLength(const std::string& text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) return 0;
+    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+    return length;
+}
+
+bool isValidUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+// A JSON string; bytes that are not UTF-8 (a file name may hold any bytes) become U+FFFD, so
+// every line stays valid JSON.
 std::string jsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (const unsigned char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        if (length > 1) {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i++]);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -23,7 +75,7 @@ std::string jsonString(const std::string& text)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (c < 0x20) {
+            if (c < 0x20 || c == 0x7F) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                 out += escaped;
@@ -33,6 +85,18 @@ std::string jsonString(const std::string& text)
         }
     }
     return out + "\"";
+}
+
+// The bytes of a text as lower-case hexadecimal digits, two per byte.
+std::string hexBytes(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (const unsigned char c : text) {
+        out += digits[c >> 4];
+        out += digits[c & 0xF];
+    }
+    return out;
 }
 
 std::string jsonString(const std::optional<std::string>& text)
@@ -50,6 +114,13 @@ public:
         line_.append(jsonString(std::string(key)));
         line_.push_back(':');
         line_.append(encode(value));
+        return *this;
+    }
+    // The raw bytes of a name that is not UTF-8 (shown with U+FFFD in "name"), so a reader
+    // can still find the file.
+    JsonLine& addNameBytes(const std::string& name)
+    {
+        if (!isValidUtf8(name)) add("name_bytes_hex", hexBytes(name));
         return *this;
     }
     std::string finish() const { return line_ + "}"; }
@@ -78,6 +149,7 @@ void printJson(const std::string& name, const ImageDataResult& r, const std::str
         colour = r.stereoStatus->colour == decode::StatusColour::Green ? "green" : "red";
     JsonLine json;
     json.add("name", name)
+        .addNameBytes(name)
         .add("valid", d.validIdentifier)
         .add("combined", d.combinedProduct)
         .add("rover_text", r.roverText)

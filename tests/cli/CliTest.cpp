@@ -89,6 +89,18 @@ TEST_F(Cli, DecodeJsonOfTheExampleIdentifier)
     EXPECT_TRUE(contains(j, R"j("timezone_text":"CET")j")) << j;
 }
 
+TEST_F(Cli, DecodeJsonOfANameThatIsNotUtf8StaysValidUtf8WithTheRawBytesBeside)
+{
+    // 0xFF cannot occur in UTF-8; 0xC3 0x28 is a broken two-byte sequence.
+    const CliRun r = run("decode --json \"$(printf '2P126471340EDN0000P2303L5M1\\377\\303(.JPG')\"");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find('\xFF'), std::string::npos);
+    EXPECT_EQ(r.out.find("\xC3("), std::string::npos);
+    EXPECT_TRUE(contains(r.out, "\"name\":\"2P126471340EDN0000P2303L5M1\xEF\xBF\xBD\xEF\xBF\xBD(.JPG\""))
+        << r.out;
+    EXPECT_TRUE(contains(r.out, R"j("name_bytes_hex":"325031323634373133343045444e3030303050323330334c354d31ffc3282e4a5047")j")) << r.out;
+}
+
 TEST_F(Cli, DecodeJsonOfNamesThatAreNotIdentifiers)
 {
     const CliRun r = run("decode --json /some/dir/IMG_0001.jpg 2P126471340EDN0000P2303L5M1-B30C16M50-01.jpg");

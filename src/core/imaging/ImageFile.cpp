@@ -568,6 +568,9 @@ std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out
 
 namespace {
 
+// The longest file name (one path component) Linux file systems take.
+constexpr std::size_t kNameMax = 255;
+
 // A temporary file next to a destination, renamed over it on commit and removed otherwise.
 class TempFile {
 public:
@@ -587,8 +590,12 @@ public:
         static std::atomic<unsigned> counter{0};
         std::random_device rd;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            temp_ = dir + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1)) + "-" + std::to_string(rd() % 100000);
+            const std::string suffix = ".tmp-" + std::to_string(::getpid()) + "-" +
+                                       std::to_string(counter.fetch_add(1)) + "-" + std::to_string(rd() % 100000);
+            // The temporary name must itself be a legal name: a destination of up to NAME_MAX
+            // bytes keeps only as much of its own name as leaves room for the suffix.
+            const std::size_t room = kNameMax - 1 - suffix.size();
+            temp_ = dir + "." + base.substr(0, std::min(base.size(), room)) + suffix;
             // 0666 lets the umask decide the final permissions, as for any newly created file.
             fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) return {};

@@ -516,6 +516,18 @@ TEST(WriteTest, ReplacesAnExistingFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.bmp"});
 }
 
+TEST(WriteTest, OutputNamesUpToTheFileNameLimitCanBeWritten) {
+    ScratchDir dir;
+    const ImageBuffer img = randomImage(3, 2, 5);
+    for (const std::size_t length : {237u, 250u, 255u}) {
+        for (const char* extension : {".bmp", ".jpg"}) {
+            const std::string name = std::string(length - 4, 'n') + extension;
+            ASSERT_EQ(writeImageFile(img, dir.file(name)), "") << length << extension;
+        }
+    }
+    EXPECT_EQ(dir.entries().size(), 6u);  // no temporary file left beside them
+}
+
 TEST(WriteTest, FailedWritesLeaveTheDestinationAlone) {
     ScratchDir dir;
     const std::string existing = dir.file("keep.jpg");
