@@ -3,6 +3,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QListView>
+#include <QTest>
 
 #include "core/imaging/ImageFile.h"
 #include "support/UiTestSupport.h"
@@ -123,6 +125,22 @@ TEST_F(ImageAction, WithoutTheLoopTheWalkEndsOnAFileTheNameFieldAndPathLineAgree
     clickFile(2);
     EXPECT_EQ(takeBoxes(), std::vector<QString>{ui::kNoMoreImagesMessage});
     EXPECT_EQ(shownWidth(), 30);
+}
+
+TEST_F(ImageAction, UpOntoAPictureThatDoesNotDecodeShowsTheOneAboveIt) {
+    const QString dir = makePictures(QStringLiteral("broken"), 4);  // a..d, widths 10..13
+    writeText(dir + QStringLiteral("/b.jpg"), "not a JPEG");
+    enter(dir);
+    clickFile(2);
+    ASSERT_EQ(shownWidth(), 12);
+    QListView& list = child<QListView>(mainWindow(), QStringLiteral("FileListBox1"));
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(shownWidth(), 10);
+    EXPECT_EQ(mainWindow().selectedFileIndex(), 0);
+    QTest::keyClick(&list, Qt::Key_Down);  // and down again past it
+    EXPECT_EQ(shownWidth(), 12);
+    EXPECT_TRUE(platform.boxes.empty());
 }
 
 TEST_F(ImageAction, OnlyNonPicturesWithLoopOnSelectTheFirstQuietly) {

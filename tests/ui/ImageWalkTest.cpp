@@ -162,6 +162,23 @@ TEST(ImageWalk, EnteringADirectoryOfNonPicturesEndsOnTheLastOne) {
     EXPECT_EQ(list.messages, std::vector<QString>{kNoMore});
 }
 
+TEST(ImageWalk, SteppingUpOntoAFileThatFailsMovesFurtherUp) {
+    // Up from entry 3 onto entry 2, which does not decode: entry 1 is shown, not 3 again.
+    ScriptedList list({true, true, false, true}, 2);
+    ImageWalkOptions options = loopOff();
+    options.backward = true;
+    runImageWalk(list, options);
+    EXPECT_EQ(list.tried, (std::vector<int>{2, 1}));
+    EXPECT_EQ(list.loaded, 1);
+
+    // Above the first entry the walk goes on from the last, as a walk down goes on from the
+    // first past the end.
+    ScriptedList top({false, true, true}, 0);
+    runImageWalk(top, options);
+    EXPECT_EQ(top.tried, (std::vector<int>{0, 2}));
+    EXPECT_EQ(top.loaded, 2);
+}
+
 TEST(ImageWalk, EmptyDirectoryWarnsThatThereAreNoImageFiles) {
     ScriptedList list({}, -1);
     const ImageWalkResult walk = runImageWalk(list, loopOn());

@@ -70,7 +70,7 @@ TEST_F(SampleWalk, SteppingDownTheWholeListSkipsTheLabelAndLoopsAtTheEnd) {
     }
     // Every entry once, except the label (the walk moves on to the next picture) and the last
     // entry (with the loop option on, selecting it shows the first file instead).
-    ASSERT_EQ(seen.last(), first);
+    ASSERT_EQ(seen.last(), first) << seen.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(seen.size(), static_cast<int>(names.size()) - 2);
     EXPECT_FALSE(seen.join(QLatin1Char(' ')).contains(QStringLiteral(".LBL")));
     EXPECT_FALSE(seen.contains(QString::fromStdString(names.back())));

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QStorageInfo>
+#include <QEvent>
 #include <QStyle>
 
 namespace keldar::ui {
@@ -67,10 +68,32 @@ FileBrowser::FileBrowser(QWidget* parent) : QObject(parent) {
 
     // Selection, not the current item: the view moves the current item before it selects.
     connect(files_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!programChange_) emit userSelectionChanged();
+        if (programChange_) return;
+        const int row = selectedIndex();
+        if (userChangePending_ && row == userRow_ && row != answeredRow_) {
+            // The view selects the row a key press or click chose a second time, after the
+            // action that answered the first already moved the selection on (past a file that
+            // is not a picture): keep the action's result instead of running it again.
+            setSelectedIndex(answeredRow_);
+            return;
+        }
+        userRow_ = row;
+        userChangePending_ = true;
+        emit userSelectionChanged();
+        answeredRow_ = selectedIndex();
     });
+    // Each key press or click on the list starts a new change of its own.
+    files_->installEventFilter(this);
+    files_->viewport()->installEventFilter(this);
     connect(directories_, &QListWidget::itemActivated, this, &FileBrowser::enterFromDirectoryList);
     connect(volumes_, &QComboBox::activated, this, &FileBrowser::enterFromVolumeSelector);
+}
+
+bool FileBrowser::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+        userChangePending_ = false;
+    return QObject::eventFilter(watched, event);
 }
 
 void FileBrowser::setDirectory(const QString& path) {

@@ -54,6 +54,8 @@ public:
     QString selectedFileName() const;  // "" when none
     QString selectedFilePath() const;  // "" when none
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void userSelectionChanged();
     void directoryEntered();
@@ -74,6 +76,11 @@ private:
     QStringList fileNames_;
     QString directory_;
     bool programChange_ = false;
+    // The row the user's last change chose, and where the action it ran left the selection;
+    // valid until the next key press or click on the list.
+    bool userChangePending_ = false;
+    int userRow_ = -1;
+    int answeredRow_ = -1;
 };
 
 }  // namespace keldar::ui

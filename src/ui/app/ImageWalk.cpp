@@ -37,14 +37,17 @@ ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& option
             // picture shows it). Passing the end with nothing selected is a failure like any
             // other, unless the loop option goes straight on to the first file.
             if (!(nothingSelected && firstAttempt)) ++walk.failures;
-            int next = host.selectedIndex() + 1;
-            if (next >= walk.fileCount) next = options.loop ? 0 : -1;
+            const int first = options.backward ? walk.fileCount - 1 : 0;  // where a walk starts
+            const int last = options.backward ? 0 : walk.fileCount - 1;   // where it ends
+            const int current = host.selectedIndex();
+            int next = current < 0 ? first : current + (options.backward ? -1 : 1);
+            if (next < 0 || next >= walk.fileCount) next = options.loop ? first : -1;
             if (walk.failures == walk.fileCount) {
                 walk.endReached = true;
-                // Without the loop the walk stops on the last file rather than on no file,
-                // so the name field and the path line name the same file.
+                // Without the loop the walk stops on the file at its end rather than on no
+                // file, so the name field and the path line name the same file.
                 if (options.loop) next = 0;
-                else if (next < 0) next = walk.fileCount - 1;
+                else if (next < 0) next = last;
             }
             host.select(next);
             if (walk.endReached) {

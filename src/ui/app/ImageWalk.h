@@ -35,6 +35,9 @@ struct ImageWalkOptions {
     bool loop = true;              // "Check Loop Slideshow"
     bool steppingBack = false;     // set by the pages' "Previous" buttons
     bool slideshowTicked = false;  // the "Slideshow" check box
+    // The selection moved up the list (the Up key, a "Previous" button): a file that fails
+    // moves the walk further up, so the user can step back past it.
+    bool backward = false;
 };
 
 struct ImageWalkResult {
@@ -53,7 +56,9 @@ struct ImageWalkResult {
 // the first, and a walk that fails past the end goes on from the first. Without it, passing
 // the end with nothing selected is a failure, and a walk that gives up stays on the file
 // reached (the last one rather than none). The attempt with nothing selected that starts a
-// walk begun on entering a directory is not a failure, so every file is tried once.
+// walk begun on entering a directory is not a failure, so every file is tried once. A walk
+// going backward moves up the list on a failure and passes the top as a walk down passes the
+// end.
 ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& options);
 
 }  // namespace keldar::ui

@@ -139,6 +139,8 @@ private:
     platform::Platform& platform_;
     ViewerState state_;
     bool startDirectoryRead_ = false;
+    // The entry the last Image action ended on: a walk that starts above it goes up the list.
+    int lastShownIndex_ = -1;
 
     FileBrowser* browser_ = nullptr;
     ImageView* image1_ = nullptr;

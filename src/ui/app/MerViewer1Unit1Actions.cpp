@@ -60,10 +60,13 @@ private:
 void TForm1::runImageAction() {
     workbench_.setViewStretch(state_.options.thumbnailsAsFullsize);
     // The landing times of both rovers are constants of the time core.
-    const ImageWalkOptions options{state_.options.loop, state_.steppingBack, slideshowBox_->isChecked()};
+    ImageWalkOptions options{state_.options.loop, state_.steppingBack, slideshowBox_->isChecked()};
+    const int selected = browser_->selectedIndex();
+    options.backward = selected >= 0 && selected < lastShownIndex_;
     state_.steppingBack = false;
     MainWindowWalk host(*this);
     const ImageWalkResult walk = runImageWalk(host, options);
+    lastShownIndex_ = browser_->selectedIndex();
     state_.fileCount = walk.fileCount;
     state_.fileIndex = walk.fileIndex;
     state_.countText = walk.countText;
