@@ -15,6 +15,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/time/EarthTimeUnit3.h"
 #include "ui/time/MartianTimeUnit13.h"
 
 namespace keldar::ui {
@@ -105,6 +106,7 @@ bool TForm1::loadPicture(const QString& path) {
 void TForm1::runTimeZoneAction() {
     state_.displays.timeZoneText = platform_.timeZoneName();
     workbench_.largeImagePage().setTimeZoneText(state_.displays.timeZoneText);
+    workbench_.earthTimePage().setTimeZoneText(state_.displays.timeZoneText);
     showDisplays();
 }
 
@@ -161,6 +163,7 @@ void TForm1::runDataAction() {
 
     d.localTimeText = text(r.localTimeText);
     workbench_.largeImagePage().setLocalTimeText(d.localTimeText);
+    workbench_.earthTimePage().setLocalCaptureText(d.localTimeText);
 
     state_.eyeLetterVariable = QStringLiteral("x");
     state_.directoryText = state_.currentDirectory;
