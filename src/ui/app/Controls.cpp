@@ -1,6 +1,8 @@
 #include "ui/app/Controls.h"
 
+#include <QFontDatabase>
 #include <QPalette>
+#include <QPlainTextEdit>
 
 namespace keldar::ui {
 
@@ -22,6 +24,24 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     button->setObjectName(name);
     if (!hint.isEmpty()) button->setToolTip(hint);
     return button;
+}
+
+QPlainTextEdit* makeInformationText(QWidget* parent, const QString& name, const QString& text) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setPlainText(text);
+    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette palette = box->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, Qt::black);
+        palette.setColor(group, QPalette::Text, QColor(0, 255, 0));
+    }
+    box->setPalette(palette);
+    return box;
 }
 
 void showText(QLabel* label, const QString& text) {

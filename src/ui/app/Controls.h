@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QString>
 
+class QPlainTextEdit;
+
 namespace keldar::ui {
 
 // A label; `name` empty for a plain caption nobody refers to.
@@ -14,6 +16,10 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text);
 QLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour);
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QString& hint = {});
+
+// A read-only, vertically scrolling box of fixed text in lime on black, in a fixed-pitch
+// font so that the columns of its tables line up.
+QPlainTextEdit* makeInformationText(QWidget* parent, const QString& name, const QString& text);
 
 // Sets a label's text and repaints it at once, so a page is current while a slideshow runs.
 void showText(QLabel* label, const QString& text);

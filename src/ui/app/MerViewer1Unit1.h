@@ -113,6 +113,10 @@ private:
 
     // Menu commands that the main window carries out itself.
     void showMartianTimePage();
+    void showEarthVariablesPage();  // runs the page's "Display Time" first
+    void showMartianCalendarPage();
+    void showDataDecodingPage();
+    void showWebLinksPage();
     void toggleOption(bool ViewerOptions::*option);
     void choosePriority(platform::ThreadPriority priority);
     void setFileListFontSize(int points);

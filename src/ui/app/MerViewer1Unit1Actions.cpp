@@ -16,6 +16,7 @@
 #include "ui/app/Workbench.h"
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/time/EarthTimeUnit3.h"
 #include "ui/time/MartianTimeUnit13.h"
 
 namespace keldar::ui {
@@ -109,6 +110,7 @@ bool TForm1::loadPicture(const QString& path) {
 void TForm1::runTimeZoneAction() {
     state_.displays.timeZoneText = platform_.timeZoneName();
     workbench_.largeImagePage().setTimeZoneText(state_.displays.timeZoneText);
+    workbench_.earthTimePage().setTimeZoneText(state_.displays.timeZoneText);
     showDisplays();
 }
 
@@ -166,6 +168,7 @@ void TForm1::runDataAction() {
 
     d.localTimeText = text(r.localTimeText);
     workbench_.largeImagePage().setLocalTimeText(d.localTimeText);
+    workbench_.earthTimePage().setLocalCaptureText(d.localTimeText);
 
     state_.eyeLetterVariable = QStringLiteral("x");
     state_.directoryText = state_.currentDirectory;

@@ -9,6 +9,10 @@
 
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
+#include "ui/pages/WebLinksUnit4.h"
+#include "ui/time/DataDecodingUnit10.h"
+#include "ui/time/EarthTimeUnit3.h"
+#include "ui/time/MartianCalendarUnit5.h"
 #include "ui/time/MartianTimeUnit13.h"
 
 namespace keldar::ui {
@@ -84,12 +88,12 @@ void TForm1::buildMenu() {
         {"Options", nullptr, "Force Manual Colour", nullptr, Kind::Mark, &TForm1::toggleForceManualColour,
          &O::forceManualColour},
         {"Options", nullptr, "Let's go to the movies", nullptr, Kind::Mark, &TForm1::startMovies, &O::movies},
-        {"Information", nullptr, "Earth Variables Display", nullptr},
-        {"Information", nullptr, "Martian Calendar", nullptr},
+        {"Information", nullptr, "Earth Variables Display", nullptr, Kind::Command, &TForm1::showEarthVariablesPage},
+        {"Information", nullptr, "Martian Calendar", nullptr, Kind::Command, &TForm1::showMartianCalendarPage},
         {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
-        {"Information", nullptr, "MER Data Decoding", nullptr},
+        {"Information", nullptr, "MER Data Decoding", nullptr, Kind::Command, &TForm1::showDataDecodingPage},
         {"Information", nullptr, "The Help Menu", nullptr},
-        {"Information", nullptr, "Web Links All Mars", nullptr},
+        {"Information", nullptr, "Web Links All Mars", nullptr, Kind::Command, &TForm1::showWebLinksPage},
         {"Information", nullptr, "Your Screen Resolution", nullptr, Kind::Command, &TForm1::showScreenResolution},
         {"Remember", nullptr, "Those that went before us", nullptr},
         {"Help", nullptr, "Help", nullptr},
@@ -195,5 +199,17 @@ QAction* TForm1::menuItem(const QString& name) const {
 }
 
 void TForm1::showMartianTimePage() { workbench_.martianTimePage().showPage(); }
+
+void TForm1::showEarthVariablesPage() {
+    TForm3& page = workbench_.earthTimePage();
+    page.runDisplayTime();
+    page.showPage();
+}
+
+void TForm1::showMartianCalendarPage() { workbench_.martianCalendarPage().showPage(); }
+
+void TForm1::showDataDecodingPage() { workbench_.dataDecodingPage().showPage(); }
+
+void TForm1::showWebLinksPage() { workbench_.webLinksPage().showPage(); }
 
 }  // namespace keldar::ui

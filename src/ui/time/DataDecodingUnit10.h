@@ -4,11 +4,14 @@
 
 namespace keldar::ui {
 
-// The data decoding information page: fixed texts on how file names are decoded.
+// The data decoding information page: the key to the 27-character product file names.
 class TForm10 : public Page {
     Q_OBJECT
 public:
     TForm10(Workbench& workbench, platform::Platform& platform);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace keldar::ui

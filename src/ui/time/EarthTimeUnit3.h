@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+
 #include "ui/app/Page.h"
+
+class QLabel;
+class QPushButton;
 
 namespace keldar::ui {
 
@@ -9,6 +14,36 @@ class TForm3 : public Page {
     Q_OBJECT
 public:
     TForm3(Workbench& workbench, platform::Platform& platform);
+
+    // The hidden "Display Time" command: fills the page from the main window's clock value and
+    // clock display, and writes the capture time into the viewer state.
+    void runDisplayTime();
+
+    // Written by the main window's TimeZone action and local-time routine at every Data action.
+    void setTimeZoneText(const QString& text);
+    void setLocalCaptureText(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* clockDisplay_ = nullptr;
+    QLabel* totalMinutes_ = nullptr;
+    QLabel* minutesAsSeconds_ = nullptr;
+    QLabel* remainderSeconds_ = nullptr;
+    QLabel* totalHours_ = nullptr;
+    QLabel* hoursAsMinutes_ = nullptr;
+    QLabel* remainderMinutes_ = nullptr;
+    QLabel* totalDays_ = nullptr;
+    QLabel* daysAsHours_ = nullptr;
+    QLabel* remainderHours_ = nullptr;
+    QLabel* elapsed_ = nullptr;
+    QLabel* captureUtc_ = nullptr;
+    QLabel* timeZone_ = nullptr;
+    QLabel* captureLocal_ = nullptr;
+    QLabel* nowLocal_ = nullptr;
+    QLabel* nowUtc_ = nullptr;
+    QPushButton* displayTime_ = nullptr;
 };
 
 }  // namespace keldar::ui
