@@ -30,7 +30,9 @@ std::string solNotPresentText(std::int32_t sol) {
 }
 
 std::string galleryAddress(int rover, std::string_view cameraField, std::string_view solField) {
-    std::string address(rover == 2 ? kSpiritGallery : kOpportunityGallery);
+    std::string_view page = rover == 2 ? kSpiritGallery : kOpportunityGallery;
+    page.remove_suffix(std::string_view(".html").size());
+    std::string address(page);
     address.append("_").append(cameraField).append(solField).append(".html");
     for (char& c : address) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return address;

@@ -43,13 +43,14 @@ std::string solFoundText(std::int32_t sol);       // "SOL 100 images FOUND!"
 std::string solNotPresentText(std::int32_t sol);  // "CLICK the Find at NASA button above. SOL 7 images ..."
 inline constexpr std::string_view kInvalidRoverDigitText = "Invalid File Name X Value";
 
-// The mission's public gallery pages of all raw images of each rover.
-inline constexpr std::string_view kOpportunityGallery = "https://mars.nasa.gov/mer/gallery/all/opportunity";
-inline constexpr std::string_view kSpiritGallery = "https://mars.nasa.gov/mer/gallery/all/spirit";
+// The mission's public gallery pages of all raw images of each rover; the page of one sol and
+// camera is named after the page, without ".html", with "_" + camera + sol.
+inline constexpr std::string_view kOpportunityGallery = "https://mars.nasa.gov/mer/gallery/all/opportunity.html";
+inline constexpr std::string_view kSpiritGallery = "https://mars.nasa.gov/mer/gallery/all/spirit.html";
 
-// Gallery base of the rover + "_" + camera field + sol field + ".html", all in lower case:
-// Opportunity, "P", "7" gives ".../opportunity_p7.html". Rover 2 is Spirit, any other
-// Opportunity.
+// The gallery page of the rover without ".html" + "_" + camera field + sol field + ".html",
+// all in lower case: Opportunity, "P", "7" gives ".../opportunity_p7.html". Rover 2 is
+// Spirit, any other Opportunity.
 std::string galleryAddress(int rover, std::string_view cameraField, std::string_view solField);
 
 }  // namespace keldar::search

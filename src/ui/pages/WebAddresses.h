@@ -4,11 +4,16 @@
 
 #include <QLatin1String>
 
+#include "core/search/SolSearch.h"
+
 namespace keldar::ui::web {
 
 // The rovers and the mission.
-inline constexpr QLatin1String kOpportunityGallery{"https://mars.nasa.gov/mer/gallery/all/opportunity.html"};
-inline constexpr QLatin1String kSpiritGallery{"https://mars.nasa.gov/mer/gallery/all/spirit.html"};
+// The gallery pages are the SOL searcher's too: the search rules keep them.
+inline constexpr QLatin1String kOpportunityGallery{search::kOpportunityGallery.data(),
+                                                   static_cast<qsizetype>(search::kOpportunityGallery.size())};
+inline constexpr QLatin1String kSpiritGallery{search::kSpiritGallery.data(),
+                                              static_cast<qsizetype>(search::kSpiritGallery.size())};
 inline constexpr QLatin1String kMissionHome{"https://mars.nasa.gov/mer/"};
 
 // The author.

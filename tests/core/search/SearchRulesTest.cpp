@@ -42,9 +42,9 @@ TEST(SolSearch, ARoverDigitThatIsNoNumberKeepsThePreviousRoverNumber) {
 TEST(SolSearch, ResultLinesAndGalleryAddresses) {
     EXPECT_EQ(solFoundText(100), "SOL 100 images FOUND!");
     EXPECT_EQ(solNotPresentText(7), "CLICK the Find at NASA button above. SOL 7 images not present in your directory");
-    EXPECT_EQ(galleryAddress(1, "P", "7"), std::string(kOpportunityGallery) + "_p7.html");
-    EXPECT_EQ(galleryAddress(1, "F", "100"), std::string(kOpportunityGallery) + "_f100.html");
-    EXPECT_EQ(galleryAddress(2, "N", "12"), std::string(kSpiritGallery) + "_n12.html");
+    EXPECT_EQ(galleryAddress(1, "P", "7"), "https://mars.nasa.gov/mer/gallery/all/opportunity_p7.html");
+    EXPECT_EQ(galleryAddress(1, "F", "100"), "https://mars.nasa.gov/mer/gallery/all/opportunity_f100.html");
+    EXPECT_EQ(galleryAddress(2, "N", "12"), "https://mars.nasa.gov/mer/gallery/all/spirit_n12.html");
     EXPECT_EQ(galleryAddress(2, "M", "3"), "https://mars.nasa.gov/mer/gallery/all/spirit_m3.html");
 }
 
