@@ -73,7 +73,10 @@ bool FakePlatform::startProgram(const QString& program, const QStringList& argum
 }
 
 void FakePlatform::beep() { ++beeps; }
-void FakePlatform::pause(int milliseconds) { pauses.push_back(milliseconds); }
+void FakePlatform::pause(int milliseconds) {
+    pauses.push_back(milliseconds);
+    if (onPause) onPause(milliseconds);
+}
 
 QString FakePlatform::timeZoneName() { return zoneName; }
 QDateTime FakePlatform::currentLocalTime() { return localNow; }

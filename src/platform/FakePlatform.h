@@ -46,6 +46,8 @@ public:
     QImage clipboard;
     // Called when a box is "shown", before the program goes on (to look at the windows then).
     std::function<void(const Box&)> onBox;
+    // Called at every pause, after it is recorded (to look at the windows while they wait).
+    std::function<void(int milliseconds)> onPause;
 
     // Texts of the boxes of one kind, in order.
     std::vector<QString> texts(BoxKind kind) const;

@@ -1,6 +1,8 @@
 // The main window as the user first sees it: its controls with their captions and hints, the
 // displays with their design texts, and the main menu with its items, hints and marks.
 
+#include <functional>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QTimer>
 
 #include "support/UiTestSupport.h"
+#include "ui/pages/DirectoriesUnit22.h"
 #include "ui/time/MartianTimeUnit13.h"
 
 namespace keldar::testing {
@@ -187,9 +190,16 @@ TEST_F(MainWindow, TheThreeOptionItemsToggleTheirOwnMark) {
     }
 }
 
-TEST_F(MainWindow, ItemsOfPagesNotBuiltYetChangeNothing) {
-    mainWindow().menuItem(QStringLiteral("Directories1"))->trigger();
-    for (QWidget* window : bench->windows()) EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+TEST_F(MainWindow, DirectoriesItemAndQuestionButtonShowOnlyTheDirectoriesPage) {
+    for (const auto& show : std::vector<std::function<void()>>{
+             [&] { mainWindow().menuItem(QStringLiteral("Directories1"))->trigger(); },
+             [&] { child<QPushButton>(mainWindow(), QStringLiteral("Button7")).click(); }}) {
+        show();
+        for (QWidget* window : bench->windows())
+            EXPECT_EQ(window->isVisible(), window->objectName() == QLatin1String("TForm22"))
+                << window->objectName().toStdString();
+        bench->directoriesPage().close();
+    }
     EXPECT_TRUE(platform.boxes.empty());
 }
 

@@ -137,6 +137,9 @@ private:
     void showColourPage();
     void showSolSearcher();
     void showBirthdaySearcher();
+    void showDirectoriesPage();  // "?" and "File" / "Directories"
+    void showSunsetPage();       // "Sunset Sim fade": hands the current image over
+    void showTraverseMaps();
     void setSlideshowMarks(bool running, bool movies);
 
     Workbench& workbench_;

@@ -22,6 +22,9 @@
 #include "ui/pages/FullSizeImageUnit17.h"
 #include "ui/pages/LargeImageUnit7.h"
 #include "ui/pages/SlideshowDelayUnit16.h"
+#include "ui/pages/SunsetUnit21.h"
+#include "ui/pages/TraverseMapViewer.h"
+#include "ui/pages/TraverseMapsUnit6.h"
 #include "ui/search/BirthdaySearchUnit14.h"
 #include "ui/search/SOLsearchUnit23.h"
 #include "ui/stereo/ColourUnit19.h"
@@ -62,8 +65,9 @@ void TForm1::runStartupTick() {
     // Done first, so that a step that fails here is reported once and not at every tick.
     state_.startupDone = true;
     workbench_.largeImagePage().setPicture(image1_->picture());
-    // The traverse-map pages find their maps under the start directory when they are built;
-    // a directory without maps is an ordinary place to start, not a reason to end the program.
+    // A missing map directory is an ordinary place to start, not a reason to end the program:
+    // its page says so when asked for a map.
+    pointTraverseMapPages(workbench_, state_.directoryText.isEmpty() ? browser_->directory() : state_.directoryText);
     choosePriority(ThreadPriority::Lower);
     show();
 }
@@ -78,7 +82,7 @@ void TForm1::runSlideshowStep() {
 
 void TForm1::onTimer2Tick() {
     timer2_->stop();
-    workbench_.directoriesPage().showPage();
+    showDirectoriesPage();
 }
 
 // --- The slideshow ---
@@ -206,5 +210,11 @@ void TForm1::runColourAction() { workbench_.colourComposer().passCurrentImage();
 void TForm1::showSolSearcher() { workbench_.solSearcher().openSearcher(); }
 
 void TForm1::showBirthdaySearcher() { workbench_.birthdaySearcher().openSearcher(); }
+
+void TForm1::showDirectoriesPage() { workbench_.directoriesPage().showPage(); }
+
+void TForm1::showSunsetPage() { workbench_.sunsetPage().handOver(image1_->picture(), state_.currentFilePath); }
+
+void TForm1::showTraverseMaps() { workbench_.traverseMapsPage().showPage(); }
 
 }  // namespace keldar::ui

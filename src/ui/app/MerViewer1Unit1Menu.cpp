@@ -49,7 +49,7 @@ void TForm1::buildMenu() {
     using Kind = MenuEntry::Kind;
     const char* const fontSizes[] = {"5", "6", "7", "8", "9", "10", "11", "12", "13", "14"};
     std::vector<MenuEntry> entries = {
-        {"File", nullptr, "Directories", nullptr},
+        {"File", nullptr, "Directories", nullptr, Kind::Command, &TForm1::showDirectoriesPage},
         {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
         {"File", nullptr, "Function Testing", nullptr, Kind::Command, nullptr, nullptr, {}, true},
         {"Edit", nullptr, "Open Notepad", nullptr, Kind::Command, &TForm1::openNotesFile},
@@ -61,8 +61,8 @@ void TForm1::buildMenu() {
         {"View", nullptr, "Manual Stereo Image Selection", nullptr, Kind::Command, &TForm1::runManualStereoHandOff},
         {"View", nullptr, "Show Stereo Image Pair", nullptr, Kind::Command, &TForm1::runStereoAction},
         {"View", nullptr, "Slideshow Start / Stop", nullptr, Kind::Mark, &TForm1::toggleSlideshow, &O::slideshowRunning},
-        {"View", nullptr, "Sunset Sim fade", nullptr},
-        {"View", nullptr, "Traverse Maps", nullptr},
+        {"View", nullptr, "Sunset Sim fade", nullptr, Kind::Command, &TForm1::showSunsetPage},
+        {"View", nullptr, "Traverse Maps", nullptr, Kind::Command, &TForm1::showTraverseMaps},
         {"Tools", nullptr, "My Birthday Searcher", nullptr, Kind::Command, &TForm1::showBirthdaySearcher},
         {"Tools", nullptr, "SOL searcher", nullptr, Kind::Command, &TForm1::showSolSearcher},
         {"Tools", nullptr, "Anaglyph Stereo Page", nullptr, Kind::Command, &TForm1::showAnaglyphPage},

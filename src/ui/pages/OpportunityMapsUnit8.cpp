@@ -3,10 +3,8 @@
 namespace keldar::ui {
 
 TForm8::TForm8(Workbench& workbench, platform::Platform& platform)
-    : Page(workbench, platform, QStringLiteral("TForm8"),
-           QStringLiteral("Opportunity Traverse Maps"), QSize(480, 360), ScreenFitMode::Full) {
-    // Only the window exists so far; its controls and actions are not built yet.
-    fitToScreen();
-}
+    : TraverseMapViewer(workbench, platform,
+                        {QStringLiteral("TForm8"), QStringLiteral("Opportunity Traverse Maps"),
+                         QStringLiteral("Opportunity"), QSize(540, 560), QSize(513, 497), false, 1u}) {}
 
 }  // namespace keldar::ui

@@ -2,11 +2,10 @@
 
 namespace keldar::ui {
 
+// Its "Print" button is enabled but does nothing.
 TForm9::TForm9(Workbench& workbench, platform::Platform& platform)
-    : Page(workbench, platform, QStringLiteral("TForm9"),
-           QStringLiteral("Spirit Traverse Maps"), QSize(480, 360), ScreenFitMode::Full) {
-    // Only the window exists so far; its controls and actions are not built yet.
-    fitToScreen();
-}
+    : TraverseMapViewer(workbench, platform,
+                        {QStringLiteral("TForm9"), QStringLiteral("Spirit Traverse Maps"), QStringLiteral("Spirit"),
+                         QSize(740, 555), QSize(713, 489), true, 2u}) {}
 
 }  // namespace keldar::ui

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ui/app/Page.h"
+#include "ui/pages/TraverseMapViewer.h"
 
 namespace keldar::ui {
 
 // The Spirit traverse map page: steps through the rover's route maps.
-class TForm9 : public Page {
+class TForm9 : public TraverseMapViewer {
     Q_OBJECT
 public:
     TForm9(Workbench& workbench, platform::Platform& platform);
