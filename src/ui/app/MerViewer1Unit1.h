@@ -134,6 +134,9 @@ private:
     void showSolSearcher();
     void showBirthdaySearcher();
     void setSlideshowMarks(bool running, bool movies);
+    void showHelpMenu();
+    void startMemorial();
+    void showPlayPage();
 
     Workbench& workbench_;
     platform::Platform& platform_;

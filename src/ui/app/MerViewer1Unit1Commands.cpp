@@ -20,7 +20,10 @@
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
 #include "ui/pages/FullSizeImageUnit17.h"
+#include "ui/pages/HelpMenuUnit12.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/pages/MemorialUnit15.h"
+#include "ui/pages/PlayUnit30.h"
 #include "ui/pages/SlideshowDelayUnit16.h"
 #include "ui/search/BirthdaySearchUnit14.h"
 #include "ui/search/SOLsearchUnit23.h"
@@ -206,5 +209,9 @@ void TForm1::runColourAction() { workbench_.colourComposer().passCurrentImage();
 void TForm1::showSolSearcher() { workbench_.solSearcher().openSearcher(); }
 
 void TForm1::showBirthdaySearcher() { workbench_.birthdaySearcher().openSearcher(); }
+
+void TForm1::showHelpMenu() { workbench_.helpMenuPage().showPage(); }
+void TForm1::startMemorial() { workbench_.memorialPage().startMemorial(); }
+void TForm1::showPlayPage() { workbench_.playPage().showPage(); }
 
 }  // namespace keldar::ui

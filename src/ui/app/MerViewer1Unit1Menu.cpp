@@ -47,7 +47,7 @@ void TForm1::buildMenu() {
     std::vector<MenuEntry> entries = {
         {"File", nullptr, "Directories", nullptr},
         {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
-        {"File", nullptr, "Function Testing", nullptr, Kind::Command, nullptr, nullptr, {}, true},
+        {"File", nullptr, "Function Testing", nullptr, Kind::Command, &TForm1::showPlayPage, nullptr, {}, true},
         {"Edit", nullptr, "Open Notepad", nullptr, Kind::Command, &TForm1::openNotesFile},
     };
     for (const char* size : fontSizes) entries.push_back({"Edit", "Filename Font Size", size, nullptr, Kind::FontSize});
@@ -88,11 +88,11 @@ void TForm1::buildMenu() {
         {"Information", nullptr, "Martian Calendar", nullptr},
         {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
         {"Information", nullptr, "MER Data Decoding", nullptr},
-        {"Information", nullptr, "The Help Menu", nullptr},
+        {"Information", nullptr, "The Help Menu", nullptr, Kind::Command, &TForm1::showHelpMenu},
         {"Information", nullptr, "Web Links All Mars", nullptr},
         {"Information", nullptr, "Your Screen Resolution", nullptr, Kind::Command, &TForm1::showScreenResolution},
-        {"Remember", nullptr, "Those that went before us", nullptr},
-        {"Help", nullptr, "Help", nullptr},
+        {"Remember", nullptr, "Those that went before us", nullptr, Kind::Command, &TForm1::startMemorial},
+        {"Help", nullptr, "Help", nullptr, Kind::Command, &TForm1::showHelpMenu},
     };
     entries.insert(entries.end(), rest.begin(), rest.end());
 
