@@ -19,7 +19,7 @@ namespace keldar::ui {
 
 TForm12::TForm12(Workbench& workbench, platform::Platform& platform)
     : Page(workbench, platform, QStringLiteral("TForm12"),
-           QStringLiteral("Help on software usage."), QSize(300, 300), ScreenFitMode::WithoutFonts) {
+           QStringLiteral("Help on software usage."), QSize(300, 260), ScreenFitMode::WithoutFonts) {
     Workbench* bench = &workbench;
     const std::pair<const char*, std::function<void()>> buttons[] = {
         {"Quick Start Instructions", [bench] { bench->quickStartHelpPage().showPage(); }},
@@ -40,6 +40,7 @@ TForm12::TForm12(Workbench& workbench, platform::Platform& platform)
     }
 
     auto* legend = new QHBoxLayout;
+    legend->setSpacing(4);
     legend->addWidget(new LinkLabel(this, QStringLiteral("Label1"), QStringLiteral("Blue"), false));
     legend->addWidget(makeLabel(this, QStringLiteral("Label2"), QStringLiteral("words in Help, are clickable links.")));
     legend->addStretch();

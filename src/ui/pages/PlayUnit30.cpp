@@ -89,7 +89,7 @@ ImageView* makePicture(QWidget* parent, const QString& name, const QRect& place)
 }  // namespace
 
 TForm30::TForm30(Workbench& workbench, platform::Platform& platform)
-    : Page(workbench, platform, QStringLiteral("TForm30"), QStringLiteral("Play Page"), QSize(520, 340),
+    : Page(workbench, platform, QStringLiteral("TForm30"), QStringLiteral("Play Page"), QSize(560, 340),
            ScreenFitMode::None) {
     makePicture(this, QStringLiteral("Image1"), kFirstSample)->setPicture(fromQImage(samplePicture(0)));
     makePicture(this, QStringLiteral("Image2"), kSecondSample)->setPicture(fromQImage(samplePicture(1)));
@@ -107,8 +107,8 @@ TForm30::TForm30(Workbench& workbench, platform::Platform& platform)
     } texts[] = {
         {"Label2", "Destination Bitmap Canvas Size is", {288, 248, 210, 18}},
         {"Label3", "210 x 105", {288, 266, 210, 18}},
-        {"Label4", "Maybe implement scanline technology ??", {288, 290, 230, 18}},
-        {"Label5", "Add a magnifier option for full size image", {288, 308, 230, 18}},
+        {"Label4", "Maybe implement scanline technology ??", {288, 290, 264, 18}},
+        {"Label5", "Add a magnifier option for full size image", {288, 308, 264, 18}},
     };
     for (const auto& text : texts)
         makeLabel(this, QString::fromLatin1(text.name), QString::fromLatin1(text.text))->setGeometry(text.place);
