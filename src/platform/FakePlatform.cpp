@@ -90,6 +90,7 @@ bool FakePlatform::setThreadPriority(ThreadPriority priority) {
 void FakePlatform::copyImageToClipboard(const QImage& image) { clipboard = image; }
 bool FakePlatform::clipboardHasImage() { return !clipboard.isNull(); }
 QImage FakePlatform::clipboardImage() { return clipboard; }
+void FakePlatform::clearClipboard() { clipboard = QImage(); }
 
 bool FakePlatform::printImage(QWidget*, const QImage& image) {
     ++printDialogs;

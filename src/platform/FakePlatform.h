@@ -80,6 +80,7 @@ public:
     void copyImageToClipboard(const QImage& image) override;
     bool clipboardHasImage() override;
     QImage clipboardImage() override;
+    void clearClipboard() override;
 
     bool printImage(QWidget* owner, const QImage& image) override;
 

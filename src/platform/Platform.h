@@ -62,6 +62,7 @@ public:
     virtual void copyImageToClipboard(const QImage& image) = 0;
     virtual bool clipboardHasImage() = 0;
     virtual QImage clipboardImage() = 0;
+    virtual void clearClipboard() = 0;
 
     // Opens the print dialog owned by `owner`; when confirmed prints `image` at screen size
     // from the page's top-left corner. False when the user cancelled or printing failed.

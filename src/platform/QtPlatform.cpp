@@ -163,6 +163,8 @@ bool QtPlatform::clipboardHasImage() {
 
 QImage QtPlatform::clipboardImage() { return QApplication::clipboard()->image(); }
 
+void QtPlatform::clearClipboard() { QApplication::clipboard()->clear(); }
+
 bool QtPlatform::printImage(QWidget* owner, const QImage& image) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, owner);

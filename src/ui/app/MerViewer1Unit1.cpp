@@ -126,6 +126,7 @@ void TForm1::buildControls() {
     guardedClick(timeZone, &TForm1::runTimeZoneAction);
     guardedClick(print, &TForm1::runPrintButton);
     guardedClick(directories, &TForm1::showDirectoriesPage);
+    guardedClick(moreInfo, &TForm1::showHelpMenu);
     // Only a click by the user changes the slideshow or the switch; the program's own
     // unticking (end of the directory) must not.
     connect(slideshowBox_, &QCheckBox::clicked, this, [this] { runGuarded([this] { onSlideshowBoxClicked(); }); });

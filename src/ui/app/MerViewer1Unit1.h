@@ -141,6 +141,9 @@ private:
     void showSunsetPage();       // "Sunset Sim fade": hands the current image over
     void showTraverseMaps();
     void setSlideshowMarks(bool running, bool movies);
+    void showHelpMenu();
+    void startMemorial();
+    void showPlayPage();
 
     Workbench& workbench_;
     platform::Platform& platform_;

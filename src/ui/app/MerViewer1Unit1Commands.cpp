@@ -20,7 +20,10 @@
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
 #include "ui/pages/FullSizeImageUnit17.h"
+#include "ui/pages/HelpMenuUnit12.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/pages/MemorialUnit15.h"
+#include "ui/pages/PlayUnit30.h"
 #include "ui/pages/SlideshowDelayUnit16.h"
 #include "ui/pages/SunsetUnit21.h"
 #include "ui/pages/TraverseMapViewer.h"
@@ -216,5 +219,9 @@ void TForm1::showDirectoriesPage() { workbench_.directoriesPage().showPage(); }
 void TForm1::showSunsetPage() { workbench_.sunsetPage().handOver(image1_->picture(), state_.currentFilePath); }
 
 void TForm1::showTraverseMaps() { workbench_.traverseMapsPage().showPage(); }
+
+void TForm1::showHelpMenu() { workbench_.helpMenuPage().showPage(); }
+void TForm1::startMemorial() { workbench_.memorialPage().startMemorial(); }
+void TForm1::showPlayPage() { workbench_.playPage().showPage(); }
 
 }  // namespace keldar::ui

@@ -51,7 +51,7 @@ void TForm1::buildMenu() {
     std::vector<MenuEntry> entries = {
         {"File", nullptr, "Directories", nullptr, Kind::Command, &TForm1::showDirectoriesPage},
         {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
-        {"File", nullptr, "Function Testing", nullptr, Kind::Command, nullptr, nullptr, {}, true},
+        {"File", nullptr, "Function Testing", nullptr, Kind::Command, &TForm1::showPlayPage, nullptr, {}, true},
         {"Edit", nullptr, "Open Notepad", nullptr, Kind::Command, &TForm1::openNotesFile},
     };
     for (const char* size : fontSizes) entries.push_back({"Edit", "Filename Font Size", size, nullptr, Kind::FontSize});
@@ -92,11 +92,11 @@ void TForm1::buildMenu() {
         {"Information", nullptr, "Martian Calendar", nullptr, Kind::Command, &TForm1::showMartianCalendarPage},
         {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
         {"Information", nullptr, "MER Data Decoding", nullptr, Kind::Command, &TForm1::showDataDecodingPage},
-        {"Information", nullptr, "The Help Menu", nullptr},
+        {"Information", nullptr, "The Help Menu", nullptr, Kind::Command, &TForm1::showHelpMenu},
         {"Information", nullptr, "Web Links All Mars", nullptr, Kind::Command, &TForm1::showWebLinksPage},
         {"Information", nullptr, "Your Screen Resolution", nullptr, Kind::Command, &TForm1::showScreenResolution},
-        {"Remember", nullptr, "Those that went before us", nullptr},
-        {"Help", nullptr, "Help", nullptr},
+        {"Remember", nullptr, "Those that went before us", nullptr, Kind::Command, &TForm1::startMemorial},
+        {"Help", nullptr, "Help", nullptr, Kind::Command, &TForm1::showHelpMenu},
     };
     entries.insert(entries.end(), rest.begin(), rest.end());
 

@@ -4,7 +4,7 @@
 
 namespace keldar::ui {
 
-// The help page on creating anaglyphs.
+// The help page on creating red/cyan anaglyphs.
 class TForm27 : public Page {
     Q_OBJECT
 public:

@@ -4,7 +4,7 @@
 
 namespace keldar::ui {
 
-// The quick start help page.
+// The quick start help page: a first tour of the program.
 class TForm28 : public Page {
     Q_OBJECT
 public:

@@ -4,7 +4,7 @@
 
 namespace keldar::ui {
 
-// The usage help page.
+// The usage help page: what the program decodes, computes and shows, in numbered points.
 class TForm18 : public Page {
     Q_OBJECT
 public:
