@@ -104,8 +104,8 @@ TEST_F(HelpPages, EveryBlueWordOfTheMenuPagePerformsItsOwnTarget) {
         {"Help", {"TForm12"}, nullptr},
     };
     ui::TForm25& page = bench->menuHelpPage();
-    std::map<QString, ui::LinkLabel*> clickable;
-    for (ui::LinkLabel* label : page.findChildren<ui::LinkLabel*>())
+    std::map<QString, ui::HelpLink*> clickable;
+    for (ui::HelpLink* label : page.findChildren<ui::HelpLink*>())
         if (label->isClickable()) clickable[label->text()] = label;
     ASSERT_EQ(clickable.size(), cases.size());
 
@@ -169,7 +169,7 @@ TEST_F(HelpPages, QuickStartQuestionMarkPressesTheMainWindowsButton) {
 
 TEST_F(HelpPages, ColourHelpBlueWordsOpenTheDataDecodingPage) {
     hideAll();
-    QTest::mouseClick(&child<ui::LinkLabel>(bench->colourHelpPage(), QStringLiteral("Label1")), Qt::LeftButton);
+    QTest::mouseClick(&child<ui::HelpLink>(bench->colourHelpPage(), QStringLiteral("Label1")), Qt::LeftButton);
     EXPECT_EQ(visibleWindows(), std::set<QString>{QStringLiteral("TForm10")});
 }
 

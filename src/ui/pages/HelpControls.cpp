@@ -6,7 +6,7 @@
 
 namespace keldar::ui {
 
-LinkLabel::LinkLabel(QWidget* parent, const QString& name, const QString& text, bool clickable)
+HelpLink::HelpLink(QWidget* parent, const QString& name, const QString& text, bool clickable)
     : QLabel(text, parent), clickable_(clickable) {
     setObjectName(name);
     setTextColour(this, Qt::blue);
@@ -18,7 +18,7 @@ LinkLabel::LinkLabel(QWidget* parent, const QString& name, const QString& text, 
     }
 }
 
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+void HelpLink::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (clickable_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();

@@ -9,10 +9,10 @@
 namespace keldar::ui {
 
 // A label in blue: clickable ones perform an action, the others only look like the rest.
-class LinkLabel : public QLabel {
+class HelpLink : public QLabel {
     Q_OBJECT
 public:
-    LinkLabel(QWidget* parent, const QString& name, const QString& text, bool clickable);
+    HelpLink(QWidget* parent, const QString& name, const QString& text, bool clickable);
 
     bool isClickable() const { return clickable_; }
 

@@ -41,7 +41,7 @@ TForm12::TForm12(Workbench& workbench, platform::Platform& platform)
 
     auto* legend = new QHBoxLayout;
     legend->setSpacing(4);
-    legend->addWidget(new LinkLabel(this, QStringLiteral("Label1"), QStringLiteral("Blue"), false));
+    legend->addWidget(new HelpLink(this, QStringLiteral("Label1"), QStringLiteral("Blue"), false));
     legend->addWidget(makeLabel(this, QStringLiteral("Label2"), QStringLiteral("words in Help, are clickable links.")));
     legend->addStretch();
     layout->addStretch();

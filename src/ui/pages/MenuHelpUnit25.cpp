@@ -160,11 +160,11 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
             const QString caption = QString::fromLatin1(item.caption);
             QLabel* words = item.words == Words::Plain
                                 ? makeLabel(sheet, nextName(), caption)
-                                : new LinkLabel(sheet, nextName(), caption, item.words == Words::Link);
+                                : new HelpLink(sheet, nextName(), caption, item.words == Words::Link);
             words->setIndent(12);
             if (item.words == Words::Link) {
                 const std::function<void()> action = item.action;
-                connect(static_cast<LinkLabel*>(words), &LinkLabel::clicked, this,
+                connect(static_cast<HelpLink*>(words), &HelpLink::clicked, this,
                         [this, action] { platform::runGuarded(platform_, this, action); });
             }
             QLabel* description = makeLabel(sheet, {}, QString::fromLatin1(item.description));
