@@ -134,12 +134,22 @@ TEST_F(Slideshow, CheckBoxAndMenuItemTurnTheStepsOnAndOffWhileTheTimerTicksOn) {
     EXPECT_FALSE(item("SlideshowStartStop1").isChecked());
     EXPECT_EQ(shownAfterTicks(2), (std::vector<int>{22, 22}));
 
-    item("SlideshowStartStop1").trigger();  // on by the menu: the box does not follow
-    EXPECT_FALSE(slideshowBox().isChecked());
+    item("SlideshowStartStop1").trigger();  // on by the menu: the box shows it
+    EXPECT_TRUE(slideshowBox().isChecked());
     EXPECT_EQ(shownAfterTicks(1), std::vector<int>{23});
     item("SlideshowStartStop1").trigger();  // off by the menu: the timer keeps ticking, idle
+    EXPECT_FALSE(slideshowBox().isChecked());
     EXPECT_TRUE(timer1().isActive());
     EXPECT_EQ(shownAfterTicks(2), (std::vector<int>{23, 23}));
+
+    // Started by the box, stopped by the large-image page's button: a click on the box
+    // starts it again rather than stopping it.
+    slideshowBox().click();
+    child<QPushButton>(bench->largeImagePage(), QStringLiteral("Button5")).click();
+    EXPECT_FALSE(slideshowBox().isChecked());
+    slideshowBox().click();
+    EXPECT_TRUE(item("SlideshowStartStop1").isChecked());
+    EXPECT_TRUE(slideshowBox().isChecked());
 }
 
 TEST_F(Slideshow, MoviesRunsFastEitherWayAndTheSlideshowItemStopsBoth) {

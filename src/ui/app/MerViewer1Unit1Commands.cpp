@@ -99,6 +99,9 @@ void TForm1::setSlideshowMarks(bool running, bool movies) {
     state_.options.slideshowRunning = running;
     state_.options.movies = movies;
     syncMenuMarks();
+    // The box shows the mark whichever control changed it (the large-image page's button, the
+    // menu), so a click on the box always means what its tick shows.
+    slideshowBox_->setChecked(running);
 }
 
 void TForm1::toggleSlideshow() {
