@@ -1,0 +1,90 @@
+// Directories a hostile or careless world leaves behind, walked through the real main window:
+// broken pictures among good ones, files and directories that vanish, odd names.
+
+#include <QDir>
+#include <QFile>
+
+#include "support/UiTestSupport.h"
+#include "ui/app/FileBrowser.h"
+
+namespace keldar::testing {
+namespace {
+
+using Kind = platform::FakePlatform::BoxKind;
+
+class HostileDirectory : public WorkbenchTest {
+protected:
+    QString names(int index) const { return mainWindow().fileBrowser().fileNames().at(index); }
+};
+
+TEST_F(HostileDirectory, BrokenPicturesAmongGoodOnesAreSkippedQuietly) {
+    const QString dir = makeDirectory(QStringLiteral("broken"));
+    writePicture(dir + QStringLiteral("/a.jpg"), 10, 6);
+    writeText(dir + QStringLiteral("/b.jpg"), QByteArray());                      // 0 bytes
+    QFile good(writePicture(dir + QStringLiteral("/c.jpg"), 30, 20));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    writeText(dir + QStringLiteral("/c1.jpg"), good.read(good.size() / 3));       // truncated
+    // A BMP header claiming 16384 x 16384 pixels in a few bytes.
+    QByteArray huge("BM");
+    huge.append(QByteArray(52, '\0'));
+    huge[10] = 54;
+    huge[14] = 40;
+    huge[18] = 0x00, huge[19] = 0x40;  // width 16384
+    huge[22] = 0x00, huge[23] = 0x40;  // height 16384
+    huge[26] = 1, huge[28] = 24;
+    writeText(dir + QStringLiteral("/d.bmp"), huge);
+    writePicture(dir + QStringLiteral("/e.jpg"), 14, 6);
+    enter(dir);
+    clickFile(0);
+    std::vector<int> shown;
+    for (int step = 0; step < 3; ++step) {
+        mainWindow().selectFile(mainWindow().selectedFileIndex() + 1);
+        mainWindow().runGuarded([this] { mainWindow().runImageAction(); });
+        shown.push_back(shownWidth());
+    }
+    // b skipped to c; the truncated c1 and the huge d skipped to e; past the end to a.
+    EXPECT_EQ(shown, (std::vector<int>{30, 14, 10}));
+    EXPECT_TRUE(platform.boxes.empty()) << platform.allTexts().front().toStdString();
+}
+
+TEST_F(HostileDirectory, VanishedFilesAndDirectoriesAreReportedAndTheWindowStays) {
+    const QString dir = makeDirectory(QStringLiteral("vanishing"));
+    writePicture(dir + QStringLiteral("/a.jpg"), 10, 6);
+    writePicture(dir + QStringLiteral("/b.jpg"), 11, 6);
+    writePicture(dir + QStringLiteral("/c.jpg"), 12, 6);
+    enter(dir);
+    ASSERT_EQ(shownWidth(), 10);
+    QFile::remove(dir + QStringLiteral("/b.jpg"));  // deleted between listing and loading
+    clickFile(1);
+    ASSERT_EQ(platform.texts(Kind::Error).size(), 1u);
+    EXPECT_TRUE(platform.texts(Kind::Error)[0].contains(QStringLiteral("b.jpg")));
+    EXPECT_EQ(shownWidth(), 10);
+
+    ASSERT_TRUE(QDir(dir).removeRecursively());  // the shown directory itself goes
+    clickFile(2);
+    EXPECT_EQ(platform.texts(Kind::Error).size(), 2u);
+    EXPECT_EQ(shownWidth(), 10);
+    enter(dir);  // entering it again says it is gone and leaves the browser where it was
+    EXPECT_EQ(platform.texts(Kind::Error).size(), 3u);
+    EXPECT_EQ(mainWindow().fileBrowser().directory(), dir);
+}
+
+TEST_F(HostileDirectory, OddNamesAreListedLoadedAndDecoded) {
+    const QString dir = makeDirectory(QStringLiteral("odd names"));
+    const QStringList odd = {QStringLiteral("-2N127531276EFF0300P1512L0M1.JPG"),
+                             QStringLiteral("2N127531276EFF0300P1512L0M1 copy.JPG"),
+                             QStringLiteral("2N127531276EFF0300P1512L0M1 \"quoted\" 'x'.JPG")};
+    for (int i = 0; i < odd.size(); ++i) writePicture(dir + QLatin1Char('/') + odd[i], 20 + i, 6);
+    enter(dir);
+    ASSERT_EQ(mainWindow().fileBrowser().fileCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        clickFile(i == 2 ? 0 : i + 1);  // the last entry with the loop on shows the first
+        const int shown = mainWindow().selectedFileIndex();
+        EXPECT_EQ(shownWidth(), 20 + odd.indexOf(names(shown))) << names(shown).toStdString();
+        EXPECT_EQ(display(QStringLiteral("identifierText")), names(shown).left(27));
+    }
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+}  // namespace
+}  // namespace keldar::testing
