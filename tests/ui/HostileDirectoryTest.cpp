@@ -1,9 +1,12 @@
 // Directories a hostile or careless world leaves behind, walked through the real main window:
 // broken pictures among good ones, files and directories that vanish, odd names.
 
+#include <cstdio>
+
 #include <QDir>
 #include <QFile>
 
+#include "platform/FileNames.h"
 #include "support/UiTestSupport.h"
 #include "ui/app/FileBrowser.h"
 
@@ -84,6 +87,39 @@ TEST_F(HostileDirectory, OddNamesAreListedLoadedAndDecoded) {
         EXPECT_EQ(display(QStringLiteral("identifierText")), names(shown).left(27));
     }
     EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(HostileDirectory, ANameThatIsNotUtf8IsListedShownLoadedAndDecodedByItsBytes) {
+    const QString dir = makeDirectory(QStringLiteral("bytes"));
+    writePicture(dir + QStringLiteral("/1N128459614EFF0100P1507L0M1.JPG"), 10, 6);
+    // The picture is written under a plain name, then given a name with the byte 0xFF.
+    const QByteArray raw = QFile::encodeName(dir) + "/2N127531276EFF0300P1512L0M1\xff.JPG";
+    writePicture(dir + QStringLiteral("/plain.JPG"), 33, 6);
+    ASSERT_EQ(::rename(QFile::encodeName(dir + QStringLiteral("/plain.JPG")).constData(), raw.constData()), 0);
+    enter(dir);
+    ASSERT_EQ(mainWindow().fileBrowser().fileCount(), 2);
+    EXPECT_EQ(platform::fileNameToBytes(names(1)), QByteArray("2N127531276EFF0300P1512L0M1\xff.JPG"));
+    clickFile(1);  // the last entry: with the loop off it is shown
+    mainWindow().menuItem(QStringLiteral("CheckLoopSlideshow1"))->trigger();
+    clickFile(0);
+    clickFile(1);
+    EXPECT_EQ(shownWidth(), 33);
+    EXPECT_EQ(child<QLineEdit>(mainWindow(), QStringLiteral("Edit2")).text(),
+              QStringLiteral("2N127531276EFF0300P1512L0M1\uFFFD.JPG"));
+    EXPECT_EQ(display(QStringLiteral("identifierText")), QStringLiteral("2N127531276EFF0300P1512L0M1"));
+    EXPECT_EQ(platform.texts(Kind::Error).size(), 0u);
+}
+
+TEST(FileNames, EveryByteSequenceRoundTrips) {
+    const QByteArray cases[] = {"plain.jpg", "caf\xc3\xa9.jpg", "\xff\xfe", "a\xc3(b", "\xed\xa0\x80",
+                                "\xf0\x9f\x98\x80 smile", "\xe2\x82", ""};
+    for (const QByteArray& bytes : cases) {
+        const QString name = platform::fileNameFromBytes(bytes);
+        EXPECT_EQ(platform::fileNameToBytes(name), bytes) << bytes.toHex().toStdString();
+        EXPECT_FALSE(platform::displayFileName(name).contains(QChar(0xDCFF)));
+    }
+    EXPECT_EQ(platform::displayFileName(platform::fileNameFromBytes("a\xff" "b")), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(platform::fileNameFromBytes("caf\xc3\xa9"), QStringLiteral("caf\u00e9"));
 }
 
 }  // namespace

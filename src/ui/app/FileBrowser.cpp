@@ -1,13 +1,19 @@
 #include "ui/app/FileBrowser.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QStorageInfo>
-#include <QEvent>
 #include <QStyle>
+
+#include "platform/FileNames.h"
 
 namespace keldar::ui {
 
@@ -39,7 +45,24 @@ std::vector<Volume> listVolumes() {
 }
 
 QStringList listImageDirectoryFiles(const QString& directory) {
-    return QDir(directory).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Read with the system's own calls: the toolkit's listing leaves out names that are not
+    // UTF-8, and those are the user's files too.
+    QStringList names;
+    const QByteArray path = platform::fileNameToBytes(directory);
+    DIR* dir = ::opendir(path.constData());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;  // hidden files, "." and ".."
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
+        names << platform::fileNameFromBytes(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
 }
 
 QStringList listSubdirectories(const QString& directory) {
@@ -109,7 +132,9 @@ void FileBrowser::setDirectory(const QString& path) {
     QDir::setCurrent(directory_);
     fileNames_ = listImageDirectoryFiles(directory_);
     programChange_ = true;
-    model_.setStringList(fileNames_);
+    QStringList shown;
+    for (const QString& name : fileNames_) shown << platform::displayFileName(name);
+    model_.setStringList(shown);
     files_->selectionModel()->clear();
     files_->scrollToTop();
     programChange_ = false;

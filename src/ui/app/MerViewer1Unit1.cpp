@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ActionGuard.h"
+#include "platform/FileNames.h"
 #include "ui/app/Controls.h"
 #include "ui/app/FileBrowser.h"
 #include "ui/app/ImageView.h"
@@ -280,11 +281,11 @@ void TForm1::showDisplays() {
     const decode::StereoStatus& status = state_.displays.stereoStatus;
     showText(stereoStatus_, QString::fromStdString(status.text));
     setTextColour(stereoStatus_, statusColour(status.colour));
-    edit2_->setText(state_.displays.fileNameField);
+    edit2_->setText(platform::displayFileName(state_.displays.fileNameField));
     edit2_->setCursorPosition(0);
 }
 
-void TForm1::showFilePath() { showText(label1_, state_.currentFilePath); }
+void TForm1::showFilePath() { showText(label1_, platform::displayFileName(state_.currentFilePath)); }
 
 bool TForm1::runGuarded(const std::function<void()>& action) {
     return platform::runGuarded(platform_, this, action);

@@ -1,6 +1,9 @@
 // The main window's actions: the Image action with its directory walk, the Data action, the
 // TimeZone action and the display conversion.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 #include <QCheckBox>
@@ -9,6 +12,7 @@
 
 #include "core/imaging/ImageFile.h"
 #include "core/time/EarthTime.h"
+#include "platform/FileNames.h"
 #include "ui/app/FileBrowser.h"
 #include "ui/app/ImageView.h"
 #include "ui/app/ImageWalk.h"
@@ -94,14 +98,17 @@ void TForm1::prepareLoadAttempt(const QString& path) {
 
 bool TForm1::loadPicture(const QString& path) {
     // A name without a picture extension is not a picture; one with it that cannot be opened
-    // is an error that ends the action; content that does not decode is skipped.
+    // is an error that ends the action; content that does not decode is skipped. The file is
+    // reached by its real bytes, whatever they are.
     if (!hasPictureExtension(path)) return false;
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw std::runtime_error("Cannot open \"" + path.toStdString() + "\": the file no longer exists.");
-    if (!info.isReadable())
-        throw std::runtime_error("Cannot open \"" + path.toStdString() + "\": permission denied.");
-    imaging::ImageResult result = imaging::readImageFile(QFile::encodeName(path).toStdString());
+    const QByteArray bytes = platform::fileNameToBytes(path);
+    const QString shown = platform::displayFileName(path);
+    struct stat info {};
+    if (::stat(bytes.constData(), &info) != 0)
+        throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": the file no longer exists.");
+    if (::access(bytes.constData(), R_OK) != 0)
+        throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": permission denied.");
+    imaging::ImageResult result = imaging::readImageFile(bytes.toStdString());
     if (!result.ok()) return false;
     image1_->setPicture(result.image);
     return true;
