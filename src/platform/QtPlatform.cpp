@@ -11,16 +11,21 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QScreen>
 #include <QThread>
 #include <QTimeZone>
 #include <QUrl>
 
+#include <cerrno>
+#include <vector>
+
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/time/EarthTime.h"
+#include "platform/FileNames.h"
 
 namespace keldar::platform {
 
@@ -65,8 +70,10 @@ QString QtPlatform::saveFileName(QWidget* parent, const QString& caption, const 
 
 bool QtPlatform::openDocument(const QString& pathOrUrl) {
     // A plain path is a local file; anything with a scheme (http:, mailto:) is a URL.
-    const QUrl url = QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl)
-                                                       : QUrl(pathOrUrl, QUrl::TolerantMode);
+    // A local path goes by its real bytes, percent-encoded, whatever they are.
+    const QUrl url = QFileInfo(pathOrUrl).isAbsolute()
+                         ? QUrl::fromEncoded("file://" + fileNameToBytes(pathOrUrl).toPercentEncoding("/"))
+                         : QUrl(pathOrUrl, QUrl::TolerantMode);
     return QDesktopServices::openUrl(url);
 }
 
@@ -77,7 +84,41 @@ QString QtPlatform::registeredBrowserCommand() {
 }
 
 bool QtPlatform::startProgram(const QString& program, const QStringList& arguments) {
-    return QProcess::startDetached(program, arguments);
+    // The program and its arguments go by their real bytes (a file name may hold any), and
+    // the program is not our child: the middle process ends at once and is reaped here.
+    std::vector<QByteArray> words;
+    words.push_back(fileNameToBytes(program));
+    for (const QString& argument : arguments) words.push_back(fileNameToBytes(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    int report[2];  // the grandchild writes errno here when exec fails; closes on success
+    if (::pipe2(report, O_CLOEXEC) != 0) return false;
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (middle == 0) {
+        ::setsid();
+        const pid_t program = ::fork();
+        if (program <= 0) {
+            if (program == 0) ::execvp(argv[0], argv.data());
+            const int error = errno;
+            [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
+        }
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {}
+    int error = 0;
+    ssize_t got = 0;
+    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {}
+    ::close(report[0]);
+    return got == 0;  // end of file without a report: exec succeeded
 }
 
 void QtPlatform::beep() { QApplication::beep(); }
