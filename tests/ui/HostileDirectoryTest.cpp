@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -70,6 +72,21 @@ TEST_F(HostileDirectory, VanishedFilesAndDirectoriesAreReportedAndTheWindowStays
     enter(dir);  // entering it again says it is gone and leaves the browser where it was
     EXPECT_EQ(platform.texts(Kind::Error).size(), 3u);
     EXPECT_EQ(mainWindow().fileBrowser().directory(), dir);
+}
+
+TEST_F(HostileDirectory, ADirectoryWithoutReadPermissionIsRefusedAndTheBrowserStays) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may read every directory; run as a user to check this";
+    const QString good = makeDirectory(QStringLiteral("readable"));
+    writePicture(good + QStringLiteral("/a.jpg"), 10, 6);
+    const QString locked = makeDirectory(QStringLiteral("locked"));
+    writePicture(locked + QStringLiteral("/b.jpg"), 11, 6);
+    enter(good);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    enter(locked);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(platform.texts(Kind::Error).size(), 1u);
+    EXPECT_EQ(mainWindow().fileBrowser().directory(), good);
+    EXPECT_EQ(shownWidth(), 10);
 }
 
 TEST_F(HostileDirectory, OddNamesAreListedLoadedAndDecoded) {
