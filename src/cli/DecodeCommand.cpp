@@ -5,50 +5,15 @@
 #include <optional>
 #include <string>
 
+#include "core/decode/Utf8.h"
 #include "core/time/ImageData.h"
 
 namespace keldar::cli {
 namespace {
 
+using decode::isValidUtf8;
+using decode::utf8SequenceLength;
 using time::ImageDataResult;
-
-// Length of the well-formed UTF-8 sequence at text[i], or 0 when the bytes there are not one
-// (overlong forms, surrogates and code points past U+10FFFF included).
-std::size_t utf8SequenceLength(const std::string& text, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    return length;
-}
-
-bool isValidUtf8(const std::string& text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = utf8SequenceLength(text, i);
-        if (length == 0) return false;
-        i += length;
-    }
-    return true;
-}
 
 // A JSON string; bytes that are not UTF-8 (a file name may hold any bytes) become U+FFFD, so
 // every line stays valid JSON.

@@ -1,37 +1,15 @@
 #include "platform/FileNames.h"
 
+#include <string_view>
+
+#include "core/decode/Utf8.h"
+
 namespace keldar::platform {
 
 namespace {
 
 constexpr char16_t kFirstEscape = 0xDC80;  // stands for byte 0x80
 constexpr char16_t kLastEscape = 0xDCFF;   // stands for byte 0xFF
-
-// Length of the well-formed UTF-8 sequence at bytes[i], or 0 when the bytes there are not one.
-qsizetype utf8SequenceLength(const QByteArray& bytes, qsizetype i) {
-    const auto byte = [&](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) return 1;
-    qsizetype length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (qsizetype k = 2; k < length; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    return length;
-}
 
 bool isEscape(QChar c) { return c.unicode() >= kFirstEscape && c.unicode() <= kLastEscape; }
 
@@ -42,7 +20,8 @@ QString fileNameFromBytes(const QByteArray& bytes) {
     name.reserve(bytes.size());
     qsizetype run = 0;  // start of the UTF-8 run not yet appended
     for (qsizetype i = 0; i < bytes.size();) {
-        const qsizetype length = utf8SequenceLength(bytes, i);
+        const auto length = static_cast<qsizetype>(decode::utf8SequenceLength(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), static_cast<std::size_t>(i)));
         if (length > 0) {
             i += length;
             continue;
