@@ -579,9 +579,10 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() { discard(); }
 
-    std::string create(const std::string& path) {
+    std::string create(const std::string& path, ExistingFile existing = ExistingFile::Replace) {
         discard();
         destination_ = path;
+        existing_ = existing;
         if (path.empty()) return "no file name given";
         const std::size_t slash = path.find_last_of('/');
         const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -625,7 +626,11 @@ public:
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0) return failure(errno);
-        if (::rename(temp_.c_str(), destination_.c_str()) != 0) return failure(errno);
+        if (existing_ == ExistingFile::Keep) {
+            if (std::string error = moveIntoPlaceKeepingExisting(); !error.empty()) return error;
+        } else if (::rename(temp_.c_str(), destination_.c_str()) != 0) {
+            return failure(errno);
+        }
         temp_.clear();
         return {};
     }
@@ -644,8 +649,40 @@ public:
     }
 
 private:
+    // The existence check and the move are one step, so a file that appears in between is
+    // never replaced. File systems without that step get a hard link, and failing that a
+    // check just before the rename.
+    std::string moveIntoPlaceKeepingExisting() {
+        if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, destination_.c_str(), RENAME_NOREPLACE) == 0) return {};
+        int err = errno;
+        if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+            if (::link(temp_.c_str(), destination_.c_str()) == 0) {
+                ::unlink(temp_.c_str());
+                return {};
+            }
+            err = errno;
+            if (err != EEXIST) {
+                struct stat st{};
+                if (::lstat(destination_.c_str(), &st) == 0) {
+                    err = EEXIST;
+                } else if (::rename(temp_.c_str(), destination_.c_str()) == 0) {
+                    return {};
+                } else {
+                    err = errno;
+                }
+            }
+        }
+        if (err == EEXIST) {
+            const std::string message = "cannot write " + destination_ + ": a file of that name already exists";
+            discard();
+            return message;
+        }
+        return failure(err);
+    }
+
     std::string destination_;
     std::string temp_;
+    ExistingFile existing_ = ExistingFile::Replace;
     int fd_ = -1;
 };
 
@@ -698,9 +735,10 @@ void fdTermDestination(j_compress_ptr cinfo) {
 
 }  // namespace
 
-std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
+std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
+                                ExistingFile existing) {
     TempFile file;
-    if (std::string error = file.create(path); !error.empty()) return error;
+    if (std::string error = file.create(path, existing); !error.empty()) return error;
     if (std::string error = file.writeAll(data, size); !error.empty()) return error;
     return file.commit();
 }
@@ -762,7 +800,8 @@ struct JpegRowWriter::Impl {
 JpegRowWriter::JpegRowWriter() = default;
 JpegRowWriter::~JpegRowWriter() = default;
 
-std::string JpegRowWriter::open(const std::string& path, int width, int height, int quality) {
+std::string JpegRowWriter::open(const std::string& path, int width, int height, int quality,
+                                ExistingFile existing) {
     impl_ = std::make_unique<Impl>();
     impl_->path = path;
     auto fail = [this](std::string message) {
@@ -774,7 +813,7 @@ std::string JpegRowWriter::open(const std::string& path, int width, int height, 
         return fail("cannot write " + path + ": invalid JPEG size " + std::to_string(width) + " x " + std::to_string(height));
     }
     if (quality < 1 || quality > 100) return fail("JPEG quality " + std::to_string(quality) + " outside 1..100");
-    if (std::string error = impl_->file.create(path); !error.empty()) return fail(error);
+    if (std::string error = impl_->file.create(path, existing); !error.empty()) return fail(error);
     if (!impl_->start(width, height, quality)) return fail(impl_->message());
     return {};
 }
@@ -951,21 +990,23 @@ const std::string& ImageRowReader::error() const {
     return impl_ ? impl_->error : none;
 }
 
-std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality) {
+std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality, ExistingFile existing) {
     if (image.isEmpty()) return "cannot write " + path + ": cannot encode an empty image";
     JpegRowWriter writer;
-    if (std::string error = writer.open(path, image.width(), image.height(), quality); !error.empty()) return error;
+    if (std::string error = writer.open(path, image.width(), image.height(), quality, existing); !error.empty()) {
+        return error;
+    }
     for (int y = 0; y < image.height(); ++y) {
         if (std::string error = writer.writeRow(image.row(y)); !error.empty()) return error;
     }
     return writer.commit();
 }
 
-std::string writeBmpFile(const ImageBuffer& image, const std::string& path) {
+std::string writeBmpFile(const ImageBuffer& image, const std::string& path, ExistingFile existing) {
     std::vector<std::uint8_t> bytes;
     std::string error = encodeBmpTo(image, bytes);
     if (!error.empty()) return "cannot write " + path + ": " + error;
-    return writeFileAtomically(path, bytes.data(), bytes.size());
+    return writeFileAtomically(path, bytes.data(), bytes.size(), existing);
 }
 
 std::string writeImageFile(const ImageBuffer& image, const std::string& path) {

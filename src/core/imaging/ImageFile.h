@@ -48,10 +48,17 @@ ImageResult readImageFile(const std::string& path);
 ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size);
 ImageResult decodeBmp(const std::uint8_t* data, std::size_t size);
 
+// What a write does when its destination exists when the new file is moved into place. The
+// workbench's saves keep it (a file that appeared after the dialog is never replaced); the
+// command line replaces it, as command line tools do.
+enum class ExistingFile { Replace, Keep };
+
 // Returns "" on success, otherwise a message naming the path and the cause.
 std::string writeImageFile(const ImageBuffer& image, const std::string& path);  // kind by extension
-std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality = 100);
-std::string writeBmpFile(const ImageBuffer& image, const std::string& path);
+std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality = 100,
+                          ExistingFile existing = ExistingFile::Replace);
+std::string writeBmpFile(const ImageBuffer& image, const std::string& path,
+                         ExistingFile existing = ExistingFile::Replace);
 
 // In-memory encoders. encodeJpegTo/encodeBmpTo return "" on success and fill `out`;
 // encodeJpeg returns an empty vector on failure (empty image, quality outside 1..100).
@@ -60,7 +67,8 @@ std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality = 100
 std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out);
 
 // Writes bytes to `path` through a temporary file in the same directory and a rename.
-std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
+std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
+                                ExistingFile existing = ExistingFile::Replace);
 
 // Row-by-row reading, for work that needs one row of each input at a time: a JPEG is decoded
 // as the rows are asked for, so no whole picture is held; a BMP is read whole first (its rows
@@ -99,7 +107,8 @@ public:
     JpegRowWriter(const JpegRowWriter&) = delete;
     JpegRowWriter& operator=(const JpegRowWriter&) = delete;
 
-    std::string open(const std::string& path, int width, int height, int quality = 100);
+    std::string open(const std::string& path, int width, int height, int quality = 100,
+                     ExistingFile existing = ExistingFile::Replace);
     // Rows from the top, width × 3 bytes of blue, green, red each.
     std::string writeRow(const std::uint8_t* row);
     // After the last row: completes the file and moves it to the destination.

@@ -24,6 +24,7 @@
 #include "ui/app/Controls.h"
 #include "ui/app/FileBrowser.h"
 #include "ui/app/ImageView.h"
+#include "ui/app/PictureSave.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 #include "ui/colour/ColourProcessorUnit31.h"
@@ -528,15 +529,7 @@ QString TForm20::rgbDirectory() const {
 }
 
 QString TForm20::prepareDirectory(const QString& directory) const {
-    if (!QFileInfo(directory).isDir() && !QDir().mkpath(directory))
-        return QStringLiteral("The colour directory \"%1\" does not exist and cannot be created. Nothing was saved.")
-            .arg(QDir::toNativeSeparators(directory));
-    // Permission bits do not tell (a read-only mount, or root); a file actually made does.
-    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".keldar-write-test-XXXXXX")));
-    if (!probe.open())
-        return QStringLiteral("The colour directory \"%1\" cannot be written. Nothing was saved.")
-            .arg(QDir::toNativeSeparators(directory));
-    return {};
+    return prepareSaveDirectory(directory, QStringLiteral("colour"));
 }
 
 void TForm20::saveAs() {
@@ -570,24 +563,7 @@ void TForm20::saveAs() {
 }
 
 bool TForm20::writePicture(const imaging::ImageBuffer& picture, const QString& chosenPath, int filterIndex) {
-    const imaging::AnaglyphSaveTarget target = imaging::anaglyphSaveTarget(fileSystemPath(chosenPath), filterIndex);
-    const QString targetPath = QFile::decodeName(target.path.c_str());
-    // The stem rule can turn the chosen name into another one, which the dialog never asked
-    // about: an existing file is never replaced.
-    if (QFileInfo::exists(targetPath)) {
-        platform_.warning(this, QStringLiteral("\"%1\" already exists and was not replaced. Nothing was saved; "
-                                               "choose another name.")
-                                    .arg(QDir::toNativeSeparators(targetPath)));
-        return false;
-    }
-    const std::string error = target.format == imaging::AnaglyphFileFormat::Jpeg
-                                  ? imaging::writeJpegFile(picture, target.path, 100)
-                                  : imaging::writeBmpFile(picture, target.path);
-    if (!error.empty()) {
-        platform_.warning(this, QStringLiteral("The colour composite was not saved: %1").arg(fromStd(error)));
-        return false;
-    }
-    return true;
+    return savePicture(platform_, this, picture, chosenPath, filterIndex, QStringLiteral("The colour composite was not saved"));
 }
 
 void TForm20::closePage() {

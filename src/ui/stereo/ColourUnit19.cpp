@@ -19,6 +19,7 @@
 #include "platform/ActionGuard.h"
 #include "ui/app/Controls.h"
 #include "ui/app/ImageView.h"
+#include "ui/app/PictureSave.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 
@@ -31,7 +32,6 @@ const QString kOpenFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.JPG *.J
 const QString kSaved = QStringLiteral("SAVED");
 
 std::string fileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
 QString percentText(int position) { return QString::number(position) + QLatin1Char('%'); }
 
@@ -279,16 +279,7 @@ QString TForm19::anaglyphDirectory() const {
 }
 
 QString TForm19::prepareDirectory(const QString& directory) const {
-    const QFileInfo info(directory);
-    if (!info.isDir() && !QDir().mkpath(directory))
-        return QStringLiteral("The anaglyph directory \"%1\" does not exist and cannot be created. Nothing was saved.")
-            .arg(QDir::toNativeSeparators(directory));
-    // Permission bits do not tell (a read-only mount, or root); a file actually made does.
-    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".keldar-write-test-XXXXXX")));
-    if (!probe.open())
-        return QStringLiteral("The anaglyph directory \"%1\" cannot be written. Nothing was saved.")
-            .arg(QDir::toNativeSeparators(directory));
-    return {};
+    return prepareSaveDirectory(directory, QStringLiteral("anaglyph"));
 }
 
 void TForm19::saveAs() {
@@ -328,24 +319,7 @@ void TForm19::saveAs() {
 }
 
 bool TForm19::writeResult(const QString& chosenPath, int filterIndex) {
-    const imaging::AnaglyphSaveTarget target = imaging::anaglyphSaveTarget(fileSystemPath(chosenPath), filterIndex);
-    const QString targetPath = QFile::decodeName(target.path.c_str());
-    // The stem rule can turn the chosen name into another one (pair.jpg saved as BMP is
-    // pair.bmp), which the dialog never asked about: an existing file is never replaced.
-    if (QFileInfo::exists(targetPath)) {
-        platform_.warning(this, QStringLiteral("\"%1\" already exists and was not replaced. Nothing was saved; "
-                                               "choose another name.")
-                                    .arg(QDir::toNativeSeparators(targetPath)));
-        return false;
-    }
-    const std::string error = target.format == imaging::AnaglyphFileFormat::Jpeg
-                                  ? imaging::writeJpegFile(result_, target.path, 100)
-                                  : imaging::writeBmpFile(result_, target.path);
-    if (!error.empty()) {
-        platform_.warning(this, QStringLiteral("The anaglyph was not saved: %1").arg(fromStd(error)));
-        return false;
-    }
-    return true;
+    return savePicture(platform_, this, result_, chosenPath, filterIndex, QStringLiteral("The anaglyph was not saved"));
 }
 
 }  // namespace keldar::ui

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 
 #include <jpeglib.h>
+#include <sys/resource.h>
 
 namespace keldar::imaging {
 namespace {
@@ -548,6 +550,47 @@ TEST(WriteTest, FailedWritesLeaveTheDestinationAlone) {
     EXPECT_EQ(entries, (std::vector<std::string>{"keep.jpg", "sub.jpg"}));
     EXPECT_NE(writeImageFile(randomImage(2, 2, 1), ""), "");
     EXPECT_NE(writeImageFile(randomImage(2, 2, 1), dir.file("")), "");
+}
+
+TEST(WriteTest, KeepingWritesNeverReplaceAFileOfTheFinalName) {
+    ScratchDir dir;
+    const ImageBuffer img = randomImage(5, 4, 8);
+    for (const char* name : {"taken.jpg", "taken.bmp"}) {
+        writeBytes(dir.file(name), {7, 7});
+        const std::string error = std::string(name).ends_with(".jpg")
+                                      ? writeJpegFile(img, dir.file(name), 100, ExistingFile::Keep)
+                                      : writeBmpFile(img, dir.file(name), ExistingFile::Keep);
+        EXPECT_NE(error.find("already exists"), std::string::npos) << error;
+        EXPECT_EQ(readBytes(dir.file(name)), (std::vector<std::uint8_t>{7, 7}));
+    }
+    ASSERT_EQ(writeBmpFile(img, dir.file("free.bmp"), ExistingFile::Keep), "");
+    EXPECT_TRUE(readImageFile(dir.file("free.bmp")).image == img);
+    EXPECT_EQ(dir.entries().size(), 3u);  // no temporary file left beside them
+}
+
+// A file size limit makes the kernel refuse the writes as a full disk would, part way through.
+TEST(WriteTest, ADiskThatFillsUpGivesAClearMessageAndLosesNothing) {
+    ScratchDir dir;
+    const std::string existing = dir.file("keep.jpg");
+    writeBytes(existing, {1, 2, 3});
+    const ImageBuffer big = randomImage(300, 200, 3);
+    const auto writeOnAFullDisk = [&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8192, 8192};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        bool ok = true;
+        for (const std::string& error : {writeJpegFile(big, existing), writeBmpFile(big, dir.file("new.bmp")),
+                                         writeJpegFile(big, dir.file("new.jpg"), 100, ExistingFile::Keep)}) {
+            const bool clear = error.find("cannot write " + dir.path().string()) == 0 &&
+                               error.find("File too large") != std::string::npos;
+            if (!clear) std::fprintf(stderr, "unclear message: %s\n", error.c_str());
+            ok = ok && clear;
+        }
+        std::_Exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(writeOnAFullDisk(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(readBytes(existing), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.jpg"});
 }
 
 // ---- row-by-row reading and writing ---------------------------------------------------------
