@@ -91,7 +91,10 @@ def main():
                                                                 "MissionClockCorrelation.inc")
     body, summary = [], []
     for rover, name in ROVERS:
-        rows = load(os.path.join(source, f"timetable-{rover}.tsv"))
+        path = os.path.join(source, f"timetable-{rover}.tsv")
+        if not os.path.isfile(path):
+            sys.exit(f"{path}: not found (give the timetable directory as the first argument)")
+        rows = load(path)
         segs = segments(rows)
         errors = [offset_at(segs, r[1]) - r[2] for r in rows]
         rms = math.sqrt(sum(e * e for e in errors) / len(errors))
