@@ -7,6 +7,7 @@
 
 #include "core/decode/Utf8.h"
 #include "core/time/ImageData.h"
+#include "core/time/MissionTime.h"
 
 namespace keldar::cli {
 namespace {
@@ -88,6 +89,15 @@ public:
         if (!isValidUtf8(name)) add("name_bytes_hex", hexBytes(name));
         return *this;
     }
+    // A JSON number or literal as it is.
+    JsonLine& addRaw(const char* key, const std::string& raw)
+    {
+        line_.push_back(line_.empty() ? '{' : ',');
+        line_.append(jsonString(std::string(key)));
+        line_.push_back(':');
+        line_.append(raw);
+        return *this;
+    }
     std::string finish() const { return line_ + "}"; }
 
 private:
@@ -103,6 +113,26 @@ private:
 std::optional<std::string> statusText(const ImageDataResult& r)
 {
     return r.stereoStatus ? std::optional<std::string>(r.stereoStatus->text) : std::nullopt;
+}
+
+// The published mission times; null without a rover digit or a readable clock.
+void addMissionTime(JsonLine& json, const decode::DecodedIdentifier& d)
+{
+    const auto rover = time::roverForDigit(d.roverDigit);
+    if (!rover || !d.clockValid) {
+        for (const char* key : {"mission_utc_iso", "mission_sol", "ltst", "lmst", "ls", "mission_within_record"})
+            json.addRaw(key, "null");
+        return;
+    }
+    const time::MissionTime t = time::missionTime(*rover, d.clockValue);
+    char ls[32];
+    std::snprintf(ls, sizeof ls, "%.3f", t.ls);
+    json.add("mission_utc_iso", t.utcIso)
+        .add("mission_sol", static_cast<std::int32_t>(t.sol))
+        .add("ltst", time::formatSolarTime(t.ltstHours))
+        .add("lmst", time::formatSolarTime(t.lmstHours))
+        .addRaw("ls", ls)
+        .add("mission_within_record", t.withinRecord);
 }
 
 void printJson(const std::string& name, const ImageDataResult& r, const std::string& timeZone)
@@ -156,6 +186,7 @@ void printJson(const std::string& name, const ImageDataResult& r, const std::str
         .add("transpired_hours", m.breakdown.remainderHours)
         .add("transpired_minutes", m.breakdown.remainderMinutes)
         .add("transpired_seconds", m.breakdown.remainderSeconds);
+    addMissionTime(json, d);
     std::cout << json.finish() << '\n';
 }
 
@@ -211,7 +242,11 @@ const char* decodeCommandUsage()
     return "  keldar-cli decode [--json] NAME...\n"
            "      Decodes each product file name (a path or a bare name; only the part after the\n"
            "      last '/' counts) as the first image of a run, and prints what the main window\n"
-           "      shows for it: one block per name, or with --json one JSON object per line.\n";
+           "      shows for it: one block per name, or with --json one JSON object per line.\n"
+           "      The JSON also gives the published mission time: mission_utc_iso (UTC by the\n"
+           "      rovers' clock correlation), mission_sol, ltst and lmst (local true and mean\n"
+           "      solar time at the site), ls (solar longitude, degrees) and mission_within_record\n"
+           "      (false when the clock lies outside the correlated sols and was extrapolated).\n";
 }
 
 int runDecodeCommand(const std::vector<std::string>& args)

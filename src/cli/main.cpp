@@ -6,6 +6,7 @@
 
 #include "cli/DecodeCommand.h"
 #include "cli/ImageCommands.h"
+#include "cli/WhenCommand.h"
 #include "core/sample/SampleDirectory.h"
 
 namespace {
@@ -15,7 +16,8 @@ void printUsage(std::ostream& out)
     out << "Usage: keldar-cli COMMAND [ARGUMENTS]\n\n"
            "Decodes Mars Exploration Rover product file names and processes their images.\n\n"
            "Commands:\n"
-        << keldar::cli::decodeCommandUsage() << keldar::cli::imageCommandsUsage()
+        << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
+        << keldar::cli::imageCommandsUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -57,6 +59,8 @@ int main(int argc, char** argv)
         }
         if (command == "decode")
             return keldar::cli::runDecodeCommand(args);
+        if (command == "when")
+            return keldar::cli::runWhenCommand(args);
         if (command == "anaglyph")
             return keldar::cli::runAnaglyphCommand(args);
         if (command == "composite")

@@ -209,3 +209,50 @@ TEST_F(Cli, FailuresLeaveNothingAtTheOutput)
         EXPECT_TRUE(name == "corrupt.jpg" || name == "stdout.txt" || name == "stderr.txt") << name;
     }
 }
+
+TEST_F(Cli, DecodeJsonAddsThePublishedMissionTimeAfterTheClassicKeys)
+{
+    // Opportunity's first Pancam image in the EDR index: 2004-01-25T07:18:28Z, sol 1, LTST 15:32:30.
+    const CliRun r = run("decode --json 1P128287181EFF0000P2303L2M1.IMG 2P12647A340EDN0000P2303L5M1.JPG");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string first = r.out.substr(0, r.out.find('\n'));
+    const std::string second = r.out.substr(first.size() + 1);
+    const auto classicEnd = first.find(R"("transpired_seconds":)");
+    ASSERT_NE(classicEnd, std::string::npos) << first;
+    for (const char* field : {R"("mission_utc_iso":"2004-01-25T07:18:2)", R"("mission_sol":1,)",
+                              R"("ltst":"15:32:3)", R"("lmst":"16:22:)", R"("ls":339.1)",
+                              R"("mission_within_record":true})"}) {
+        const auto at = first.find(field);
+        EXPECT_NE(at, std::string::npos) << field << " in " << first;
+        EXPECT_GT(at, classicEnd) << field;
+    }
+    // A clock with a letter in it has no mission time.
+    EXPECT_TRUE(contains(second, R"("mission_utc_iso":null,"mission_sol":null,"ltst":null)")) << second;
+}
+
+TEST_F(Cli, WhenPrintsTheUtcSpanOfASol)
+{
+    // Each span holds that sol's published noon (timetables: Spirit sol 100 at 2004-04-14 19:01:09,
+    // Opportunity sol 1 at 2004-01-25 03:40:08).
+    struct Case { const char* arguments; const char* text; };
+    for (const Case& c : {Case{"when spirit 100", "Spirit sol 100: 2004-04-14T06:4"},
+                          Case{"when SPIRIT 100", "Spirit sol 100: 2004-04-14T06:4"},
+                          Case{"when 1 1", "Opportunity sol 1: 2004-01-24T15:"},
+                          Case{"when Opportunity 1", "Opportunity sol 1: 2004-01-24T15:"}}) {
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.status, 0) << c.arguments << ": " << r.err;
+        EXPECT_EQ(r.out.rfind(c.text, 0), 0u) << c.arguments << ": " << r.out;
+        EXPECT_TRUE(contains(r.out, " UTC to 2004-")) << r.out;
+    }
+    EXPECT_TRUE(contains(run("when spirit 3000").out, "after the last recorded sol, 2209"));
+
+    for (const char* bad : {"when", "when spirit", "when mars 5", "when spirit 0", "when spirit -1",
+                            "when spirit 1e3", "when spirit 12abc", "when spirit 100000", "when 3 5",
+                            "when spirit 1 2"}) {
+        const CliRun r = run(bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_TRUE(r.out.empty()) << bad << ": " << r.out;
+        EXPECT_TRUE(contains(r.err, "keldar-cli when: ")) << bad << ": " << r.err;
+    }
+    EXPECT_TRUE(contains(run("--help").out, "keldar-cli when ROVER SOL"));
+}
