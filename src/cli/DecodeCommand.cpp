@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/decode/ArchiveNames.h"
 #include "core/decode/Utf8.h"
 #include "core/time/ImageData.h"
 #include "core/time/MissionTime.h"
@@ -186,6 +187,11 @@ void printJson(const std::string& name, const ImageDataResult& r, const std::str
         .add("transpired_hours", m.breakdown.remainderHours)
         .add("transpired_minutes", m.breakdown.remainderMinutes)
         .add("transpired_seconds", m.breakdown.remainderSeconds);
+    for (const auto& [key, characters] : {std::pair{"site_number", d.site}, std::pair{"drive_number", d.drive}}) {
+        const auto counter = decode::decodeLocationCounter(characters);
+        json.addRaw(key, counter ? std::to_string(counter->value) : "null");
+        json.addRaw((std::string(key) + "_is_minimum").c_str(), counter ? (counter->atLeast ? "true" : "false") : "null");
+    }
     addMissionTime(json, d);
     std::cout << json.finish() << '\n';
 }
@@ -239,24 +245,31 @@ void printPlain(const std::string& name, const ImageDataResult& r, const std::st
 
 const char* decodeCommandUsage()
 {
-    return "  keldar-cli decode [--json] NAME...\n"
+    return "  keldar-cli decode [--json] [--accept-lower-case] NAME...\n"
            "      Decodes each product file name (a path or a bare name; only the part after the\n"
            "      last '/' counts) as the first image of a run, and prints what the main window\n"
            "      shows for it: one block per name, or with --json one JSON object per line.\n"
            "      The JSON also gives the published mission time: mission_utc_iso (UTC by the\n"
            "      rovers' clock correlation), mission_sol, ltst and lmst (local true and mean\n"
            "      solar time at the site), ls (solar longitude, degrees) and mission_within_record\n"
-           "      (false when the clock lies outside the correlated sols and was extrapolated).\n";
+           "      (false when the clock lies outside the correlated sols and was extrapolated),\n"
+           "      site_number and drive_number (the counters as numbers: A0 = 100 ... ZZ = 1035,\n"
+           "      0A = 1036 ...; for \"##\" and \"__\" 1296 with *_is_minimum true).\n"
+           "      --accept-lower-case reads each name as if it were in upper case, as the\n"
+           "      archive volumes write them (2n292280938effb100p0703l0m1.img).\n";
 }
 
 int runDecodeCommand(const std::vector<std::string>& args)
 {
     bool json = false;
+    bool acceptLowerCase = false;
     std::vector<std::string> names;
     bool optionsEnded = false;
     for (const auto& arg : args) {
         if (!optionsEnded && arg == "--json")
             json = true;
+        else if (!optionsEnded && arg == "--accept-lower-case")
+            acceptLowerCase = true;
         else if (!optionsEnded && arg == "--")
             optionsEnded = true;
         else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
@@ -273,7 +286,8 @@ int runDecodeCommand(const std::vector<std::string>& args)
     const std::string timeZone = time::timeZoneName();
     for (const auto& name : names) {
         // Each name on its own, as the first image of a run.
-        const auto result = time::computeImageData(name, time::CarriedState{}, localeNames);
+        const auto result = time::computeImageData(acceptLowerCase ? decode::upperCaseArchiveName(name) : name,
+                                                   time::CarriedState{}, localeNames);
         if (json)
             printJson(name, result, timeZone);
         else

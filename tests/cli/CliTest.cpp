@@ -230,6 +230,21 @@ TEST_F(Cli, DecodeJsonAddsThePublishedMissionTimeAfterTheClassicKeys)
     EXPECT_TRUE(contains(second, R"("mission_utc_iso":null,"mission_sol":null,"ltst":null)")) << second;
 }
 
+TEST_F(Cli, DecodeReadsLowerCaseArchiveNamesOnRequestAndCountsSitesPast99)
+{
+    const std::string name = "2n292280938effb100p0703l0m1.img";
+    const CliRun asIs = run("decode --json " + name);
+    const CliRun upper = run("decode --json --accept-lower-case " + name + " 2N292280938EFF##__P0703L0M1.IMG");
+    ASSERT_EQ(upper.status, 0) << upper.err;
+    EXPECT_FALSE(contains(asIs.out, "NAVCAM")) << asIs.out;
+    const std::string first = upper.out.substr(0, upper.out.find('\n'));
+    for (const char* field : {R"("name":"2n292280938effb100p0703l0m1.img")", R"("camera_text":"NAVCAM Navigational Camera")",
+                              R"("site":"B1")", R"("site_number":137,"site_number_is_minimum":false,"drive_number":0,)"})
+        EXPECT_TRUE(contains(first, field)) << field << " in " << first;
+    EXPECT_TRUE(contains(upper.out, R"("site_number":1296,"site_number_is_minimum":true,"drive_number":1296,)"))
+        << upper.out;
+}
+
 TEST_F(Cli, WhenPrintsTheUtcSpanOfASol)
 {
     // Each span holds that sol's published noon (timetables: Spirit sol 100 at 2004-04-14 19:01:09,

@@ -1,0 +1,40 @@
+#include "core/decode/ArchiveNames.h"
+
+namespace keldar::decode {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return c >= 'A' && c <= 'Z'; }
+
+}  // namespace
+
+std::optional<LocationCounter> decodeLocationCounter(std::string_view s) {
+    if (s.size() != 2) return std::nullopt;
+    const char a = s[0];
+    const char b = s[1];
+    if (s == "##" || s == "__") return LocationCounter{1296, true};
+    if (isDigit(a) && isDigit(b)) return LocationCounter{(a - '0') * 10 + (b - '0'), false};
+    if (isLetter(a) && (isDigit(b) || isLetter(b))) {
+        const int second = isDigit(b) ? b - '0' : 10 + (b - 'A');
+        return LocationCounter{100 + (a - 'A') * 36 + second, false};
+    }
+    if (isDigit(a) && isLetter(b)) return LocationCounter{1036 + (a - '0') * 26 + (b - 'A'), false};
+    return std::nullopt;
+}
+
+std::string locationCounterText(const std::optional<LocationCounter>& counter) {
+    if (!counter) return {};
+    return std::to_string(counter->value) + (counter->atLeast ? " or more" : "");
+}
+
+std::string upperCaseArchiveName(std::string_view path) {
+    std::string result(path);
+    const std::size_t slash = result.find_last_of('/');
+    for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < result.size(); ++i) {
+        if (result[i] >= 'a' && result[i] <= 'z') result[i] = static_cast<char>(result[i] - 'a' + 'A');
+    }
+    return result;
+}
+
+}  // namespace keldar::decode
