@@ -119,13 +119,13 @@ std::optional<std::string> statusText(const ImageDataResult& r)
 // The published mission times; null without a rover digit or a readable clock.
 void addMissionTime(JsonLine& json, const decode::DecodedIdentifier& d)
 {
-    const auto rover = time::roverForDigit(d.roverDigit);
-    if (!rover || !d.clockValid) {
+    const std::optional<time::MissionTime> record = time::missionTimeOf(d);
+    if (!record) {
         for (const char* key : {"mission_utc_iso", "mission_sol", "ltst", "lmst", "ls", "mission_within_record"})
             json.addRaw(key, "null");
         return;
     }
-    const time::MissionTime t = time::missionTime(*rover, d.clockValue);
+    const time::MissionTime& t = *record;
     char ls[32];
     std::snprintf(ls, sizeof ls, "%.3f", t.ls);
     json.add("mission_utc_iso", t.utcIso)

@@ -229,6 +229,14 @@ std::optional<Rover> roverForName(std::string_view name)
     return std::nullopt;
 }
 
+std::optional<MissionTime> missionTimeOf(const decode::DecodedIdentifier& decoded)
+{
+    const std::optional<Rover> rover = roverForDigit(decoded.roverDigit);
+    if (!rover || !decoded.clockValid)
+        return std::nullopt;
+    return missionTime(*rover, decoded.clockValue);
+}
+
 std::optional<Rover> roverForDigit(std::string_view digit)
 {
     if (digit == "2")

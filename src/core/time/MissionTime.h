@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/decode/ProductIdentifier.h"
 #include "core/time/MarsTime.h"
 
 namespace keldar::time {
@@ -47,6 +48,10 @@ struct MissionTime {
 };
 // sclkSeconds: the spacecraft clock, as in the product identifier (fractions allowed).
 MissionTime missionTime(Rover rover, double sclkSeconds);
+
+// The mission time of a decoded product: none when the name gives no rover digit (1 or 2) or
+// no readable clock.
+std::optional<MissionTime> missionTimeOf(const decode::DecodedIdentifier& decoded);
 
 // The UTC span of one sol at the rover's site, local true midnight to midnight.
 struct SolSpan {

@@ -132,6 +132,7 @@ private:
     void showFullSizeImage();
     void showLargeSizeImage();
     void toggleAutoRgb();
+    void toggleLowerCaseNames();  // "Accept lower-case archive names"; re-reads the image shown
     void toggleForceManualColour();
     void showAnaglyphPage();
     void showColourPage();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/decode/ArchiveNames.h"
 #include "core/imaging/ImageFile.h"
 #include "core/time/EarthTime.h"
 #include "platform/FileNames.h"
@@ -131,8 +132,12 @@ void TForm1::runDataAction() {
     // decides the Mars time of a name whose rover has no row in the table.
     time::CarriedState previous = state_.carried;
     previous.roverTextDisplay = d.roverText.toStdString();
-    const time::ImageDataResult r =
-        time::computeImageData(d.fileNameField.toStdString(), previous, time::LocaleNames::current());
+    // Archive volumes write names in lower case; on request they are read as the upper-case
+    // identifiers printed on the products.
+    const std::string name = state_.options.acceptLowerCaseNames
+                                 ? decode::upperCaseArchiveName(d.fileNameField.toStdString())
+                                 : d.fileNameField.toStdString();
+    const time::ImageDataResult r = time::computeImageData(name, previous, time::LocaleNames::current());
 
     setIfPresent(d.roverText, r.roverText);
     setIfPresent(d.locationText, r.locationText);
@@ -162,6 +167,13 @@ void TForm1::runDataAction() {
     state_.captureTime = r.captureTime;
     state_.localCaptureTime = r.localCaptureTime;
     state_.mars = r.mars;
+    state_.missionRecord = time::missionTimeOf(r.decoded);
+    workbench_.largeImagePage().setMissionRecord(state_.missionRecord);
+    workbench_.largeImagePage().setLocationNumbers(
+        QString::fromStdString(decode::locationCounterText(decode::decodeLocationCounter(r.decoded.site))),
+        QString::fromStdString(decode::locationCounterText(decode::decodeLocationCounter(r.decoded.drive))));
+    workbench_.earthTimePage().setMissionRecord(state_.missionRecord);
+    workbench_.martianTimePage().setMissionRecord(state_.missionRecord);
 
     // The Mars time computation, through the Martian time page's hidden command.
     workbench_.martianTimePage().runMartianTimeGo();

@@ -88,6 +88,9 @@ void TForm1::buildMenu() {
         {"Options", nullptr, "Force Manual Colour", nullptr, Kind::Mark, &TForm1::toggleForceManualColour,
          &O::forceManualColour},
         {"Options", nullptr, "Let's go to the movies", nullptr, Kind::Mark, &TForm1::startMovies, &O::movies},
+        {"Options", nullptr, "Accept lower-case archive names",
+         "Read names as the archive volumes write them (2n292280938effb100p0703l0m1.img) as if in upper case",
+         Kind::Mark, &TForm1::toggleLowerCaseNames, &O::acceptLowerCaseNames},
         {"Information", nullptr, "Earth Variables Display", nullptr, Kind::Command, &TForm1::showEarthVariablesPage},
         {"Information", nullptr, "Martian Calendar", nullptr, Kind::Command, &TForm1::showMartianCalendarPage},
         {"Information", nullptr, "Martian Variables Display", nullptr, Kind::Command, &TForm1::showMartianTimePage},
@@ -181,6 +184,12 @@ void TForm1::buildMenu() {
 void TForm1::syncMenuMarks() {
     for (const auto& [item, option] : optionItems_) item->setChecked(state_.options.*option);
     for (const auto& [item, priority] : priorityItems_) item->setChecked(state_.priorityChoice == priority);
+}
+
+void TForm1::toggleLowerCaseNames() {
+    state_.options.acceptLowerCaseNames = !state_.options.acceptLowerCaseNames;
+    // The image on display is read again the new way at once, not only from the next step.
+    if (state_.startupDone && selectedFileIndex() >= 0) runDataAction();
 }
 
 void TForm1::toggleOption(bool ViewerOptions::*option) { setOption(option, !(state_.options.*option)); }

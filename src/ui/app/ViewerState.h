@@ -5,6 +5,7 @@
 // texts are held here; the main window's labels only show them.
 
 #include <cstdint>
+#include <optional>
 
 #include <QString>
 
@@ -12,6 +13,7 @@
 #include "core/imaging/ImageBuffer.h"
 #include "core/time/CalendarTime.h"
 #include "core/time/ImageData.h"
+#include "core/time/MissionTime.h"
 #include "platform/Platform.h"
 
 namespace keldar::ui {
@@ -61,6 +63,7 @@ struct ViewerOptions {
     bool autoRgb = true;                // "Auto L4L5L6 RGB"
     bool forceManualColour = false;     // "Force Manual Colour"
     bool movies = false;                // "Let's go to the movies"
+    bool acceptLowerCaseNames = false;  // "Accept lower-case archive names"
 };
 
 // The identifier record before the first file: "x" for single characters, "0" for the rest.
@@ -89,6 +92,8 @@ struct ViewerState {
 
     time::CalendarTime captureTime;
     time::CalendarTime localCaptureTime;
+    // The published mission time of the current image; none when its name has no rover or clock.
+    std::optional<time::MissionTime> missionRecord;
     time::MarsValues mars;  // seconds and sols since both landings, the last breakdown
 
     int slideshowDelay = 2000;  // milliseconds

@@ -14,6 +14,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
+#include "ui/time/MissionRecordGroup.h"
 
 namespace keldar::ui {
 
@@ -44,7 +45,7 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     auto line = [&](QLabel*& field, const QString& name, const QString& design) {
         field = makeValueLabel(this, name, design, ink);
         field->setWordWrap(true);
-        fields->addWidget(field, row++, 0, 1, 2);
+        fields->addWidget(field, row++, 0, 1, 3);
     };
     auto pair = [&](const QString& caption, QLabel*& field, const QString& name, const QString& design) {
         fields->addWidget(makeLabel(this, {}, caption), row, 0);
@@ -69,9 +70,16 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     stacked(QStringLiteral("Time on Earth (UTC)"), utcTime_, QStringLiteral("Label6"), p.utcTimeText);
     stacked(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
     stacked(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
+    missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Compact);
+    fields->addWidget(missionRecord_, row++, 0, 1, 3);
     line(productType_, QStringLiteral("Label16"), p.productTypeText);
     pair(QStringLiteral("Site"), site_, QStringLiteral("Label14"), p.site);
+    // The counters as numbers beside their characters (B1 is site 137).
+    siteNumber_ = makeValueLabel(this, QStringLiteral("SiteNumber"), {}, ink);
+    fields->addWidget(siteNumber_, row - 1, 2);
     pair(QStringLiteral("Drive"), drive_, QStringLiteral("Label15"), p.drive);
+    driveNumber_ = makeValueLabel(this, QStringLiteral("DriveNumber"), {}, ink);
+    fields->addWidget(driveNumber_, row - 1, 2);
     pair(QStringLiteral("Command"), sequence_, QStringLiteral("Label10"), p.sequence);
     line(category_, QStringLiteral("Label11"), p.categoryText);
     pair(QStringLiteral("Sequence Code"), sequenceRange_, QStringLiteral("Label12"), p.sequenceRangeText);
@@ -197,6 +205,13 @@ void TForm7::setLocalTimeText(const QString& text) {
 void TForm7::setMarsTimeText(const QString& text) {
     texts_.marsTimeText = text;
     showText(marsTime_, text);
+}
+
+void TForm7::setMissionRecord(const std::optional<time::MissionTime>& record) { missionRecord_->showRecord(record); }
+
+void TForm7::setLocationNumbers(const QString& site, const QString& drive) {
+    showText(siteNumber_, site.isEmpty() ? QString() : QStringLiteral("= ") + site);
+    showText(driveNumber_, drive.isEmpty() ? QString() : QStringLiteral("= ") + drive);
 }
 
 void TForm7::setPicture(const imaging::ImageBuffer& picture) { picture_->setPicture(picture); }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "core/imaging/ImageBuffer.h"
+#include "core/time/MissionTime.h"
 #include "ui/app/Page.h"
 
 class QLabel;
@@ -12,6 +13,7 @@ class QPushButton;
 namespace keldar::ui {
 
 class ImageView;
+class MissionRecordGroup;
 
 // The sixteen product values the Data action copies to the page, in the order it copies them.
 struct LargeImageProductTexts {
@@ -66,6 +68,10 @@ public:
     void setTimeZoneText(const QString& text);
     void setLocalTimeText(const QString& text);
     void setMarsTimeText(const QString& text);
+    // The published mission record of the image and its site and drive counters as numbers,
+    // shown beside the classic figures.
+    void setMissionRecord(const std::optional<time::MissionTime>& record);
+    void setLocationNumbers(const QString& site, const QString& drive);
 
     // The page's picture becomes a copy of `picture`.
     void setPicture(const imaging::ImageBuffer& picture);
@@ -102,6 +108,9 @@ private:
     QLabel* eye_ = nullptr;
     QLabel* producer_ = nullptr;
     QLabel* version_ = nullptr;
+    QLabel* siteNumber_ = nullptr;
+    QLabel* driveNumber_ = nullptr;
+    MissionRecordGroup* missionRecord_ = nullptr;
 };
 
 }  // namespace keldar::ui

@@ -33,7 +33,13 @@ QString stereoPartnerFile(const ViewerState& state, StereoEye eye) {
     const QString name = partnerName(state, eye);
     // "N/A" (an eye other than L or R) would read as a path; it names no partner.
     if (name.isEmpty() || name == QString::fromStdString(std::string(decode::kNotApplicable))) return {};
-    return findPartnerFile(state.directoryText, name);
+    const QString found = findPartnerFile(state.directoryText, name);
+    if (!found.isEmpty() || !state.options.acceptLowerCaseNames) return found;
+    // The archive's own names: lower case, and browse pictures named "<id>.img.jpg".
+    for (const QString& archiveName : {name.toLower(), name.toLower() + QStringLiteral(".img")}) {
+        if (QString lower = findPartnerFile(state.directoryText, archiveName); !lower.isEmpty()) return lower;
+    }
+    return {};
 }
 
 QString stereoPartnerFileLine(const ViewerState& state, StereoEye eye) {

@@ -10,6 +10,7 @@
 #include "core/time/EarthTime.h"
 #include "platform/Platform.h"
 #include "ui/app/Controls.h"
+#include "ui/time/MissionRecordGroup.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 
@@ -103,6 +104,8 @@ TForm3::TForm3(Workbench& workbench, platform::Platform& platform)
     buttons->addWidget(close);
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
+    missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Rows);
+    column->addWidget(missionRecord_);
     column->addStretch();
     column->addLayout(buttons);
 
@@ -137,6 +140,8 @@ void TForm3::runDisplayTime() {
 void TForm3::setTimeZoneText(const QString& text) { showText(timeZone_, text); }
 
 void TForm3::setLocalCaptureText(const QString& text) { showText(captureLocal_, text); }
+
+void TForm3::setMissionRecord(const std::optional<time::MissionTime>& record) { missionRecord_->showRecord(record); }
 
 void TForm3::showEvent(QShowEvent* event) {
     Page::showEvent(event);

@@ -2,12 +2,17 @@
 
 #include <QString>
 
+#include <optional>
+
+#include "core/time/MissionTime.h"
 #include "ui/app/Page.h"
 
 class QLabel;
 class QPushButton;
 
 namespace keldar::ui {
+
+class MissionRecordGroup;
 
 // The Earth time variables page: the spacecraft clock broken into Earth units beside the time now.
 class TForm3 : public Page {
@@ -22,6 +27,9 @@ public:
     // Written by the main window's TimeZone action and local-time routine at every Data action.
     void setTimeZoneText(const QString& text);
     void setLocalCaptureText(const QString& text);
+
+    // The published mission record of the image selected in the main window.
+    void setMissionRecord(const std::optional<time::MissionTime>& record);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,6 +51,7 @@ private:
     QLabel* captureLocal_ = nullptr;
     QLabel* nowLocal_ = nullptr;
     QLabel* nowUtc_ = nullptr;
+    MissionRecordGroup* missionRecord_ = nullptr;
     QPushButton* displayTime_ = nullptr;
 };
 

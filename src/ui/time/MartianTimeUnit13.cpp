@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/app/Controls.h"
+#include "ui/time/MissionRecordGroup.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 
@@ -88,6 +89,8 @@ TForm13::TForm13(Workbench& workbench, platform::Platform& platform)
     buttons->addWidget(close);
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
+    missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Rows);
+    column->addWidget(missionRecord_);
     column->addStretch();
     column->addLayout(buttons);
 
@@ -112,6 +115,8 @@ void TForm13::showTexts() {
     showText(totalSeconds_, texts_.totalSeconds);
     showText(marsTime_, texts_.marsTimeText);
 }
+
+void TForm13::setMissionRecord(const std::optional<time::MissionTime>& record) { missionRecord_->showRecord(record); }
 
 void TForm13::showEvent(QShowEvent* event) {
     Page::showEvent(event);

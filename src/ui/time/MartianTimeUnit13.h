@@ -2,13 +2,18 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "core/time/ImageData.h"
+#include "core/time/MissionTime.h"
 #include "ui/app/Page.h"
 
 class QLabel;
 class QPushButton;
 
 namespace keldar::ui {
+
+class MissionRecordGroup;
 
 // What the Martian time page shows, with the design texts before the first computation.
 struct MartianTimeTexts {
@@ -40,6 +45,9 @@ public:
     // window's Data action has just computed. Showing the page computes nothing.
     void runMartianTimeGo();
 
+    // The published mission record of the image selected in the main window.
+    void setMissionRecord(const std::optional<time::MissionTime>& record);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -58,6 +66,7 @@ private:
     QLabel* totalMinutes_ = nullptr;
     QLabel* totalSeconds_ = nullptr;
     QLabel* marsTime_ = nullptr;
+    MissionRecordGroup* missionRecord_ = nullptr;
     QPushButton* martianTimeGo_ = nullptr;
 };
 
