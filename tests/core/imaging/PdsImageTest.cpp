@@ -214,7 +214,7 @@ TEST(PdsImageTest, EveryPrefixAndByteFlipOfAFileFailsCleanlyOrDecodes) {
     }
 }
 
-TEST(PdsImageTest, ConstantThreeBandAndTwoBandImages) {
+TEST(PdsImageTest, StretchRanksConstantImagesAndBands) {
     const std::string object = imageObject(kSide, kSide, "MSB_UNSIGNED_INTEGER", 16);
     {
         SCOPED_TRACE("constant");
@@ -226,6 +226,17 @@ TEST(PdsImageTest, ConstantThreeBandAndTwoBandImages) {
         EXPECT_EQ(stretch.low, 777);
         EXPECT_EQ(stretch.high, 777);
         for (int i = 0; i < kSide * kSide; ++i) ASSERT_EQ(testing::pixelAt(r.image, i % kSide, i / kSide), (testing::Pixel{128, 128, 128}));
+    }
+    {
+        // 70 samples 0..69: ranks ceil(1.4) = 2 and ceil(68.6) = 69 hold the values 1 and 68.
+        SCOPED_TRACE("fractional ranks");
+        std::vector<std::uint8_t> row;
+        for (int v = 0; v < 70; ++v) putSample(row, v, 16, true);
+        const auto file = pdsFile(imageObject(1, 70, "MSB_UNSIGNED_INTEGER", 16), row);
+        PdsStretch stretch;
+        ASSERT_TRUE(decodePdsImage(file.data(), file.size(), &stretch).ok());
+        EXPECT_EQ(stretch.low, 1);
+        EXPECT_EQ(stretch.high, 68);
     }
     {
         // Bands red 1000, green 500, blue 0 with one stretch for all: the colour balance stays.
