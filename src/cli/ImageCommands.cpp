@@ -37,8 +37,9 @@ const char kUsage[] =
     "      Darkens the image by K steps of the sunset fade (0..256, default 256); the image\n"
     "      needs at least two rows.\n"
     "      Image names ending in .jpg or .jpeg (any case) are JPEG, written at quality 100;\n"
-    "      any other name is a 24-bit BMP. Exit status 1 when reading, processing or writing\n"
-    "      fails, 2 on a usage error; a failed run leaves nothing at OUT.\n";
+    "      names ending in .img are PDS images, read only (stretched to grey from the 2nd to\n"
+    "      the 98th percentile); any other name is a 24-bit BMP. Exit status 1 when reading,\n"
+    "      processing or writing fails, 2 on a usage error; a failed run leaves nothing at OUT.\n";
 
 struct ParsedArgs {
     std::vector<std::string> positional;

@@ -7,6 +7,7 @@
 #include "cli/DecodeCommand.h"
 #include "cli/ImageCommands.h"
 #include "cli/WhenCommand.h"
+#include "cli/LabelCommand.h"
 #include "core/sample/SampleDirectory.h"
 
 namespace {
@@ -14,10 +15,11 @@ namespace {
 void printUsage(std::ostream& out)
 {
     out << "Usage: keldar-cli COMMAND [ARGUMENTS]\n\n"
-           "Decodes Mars Exploration Rover product file names and processes their images.\n\n"
+           "Decodes Mars Exploration Rover product file names, processes their images and prints\n"
+           "the labels of their PDS image files.\n\n"
            "Commands:\n"
         << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
-        << keldar::cli::imageCommandsUsage()
+        << keldar::cli::imageCommandsUsage() << keldar::cli::labelCommandUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -67,6 +69,8 @@ int main(int argc, char** argv)
             return keldar::cli::runCompositeCommand(args);
         if (command == "sunset")
             return keldar::cli::runSunsetCommand(args);
+        if (command == "label")
+            return keldar::cli::runLabelCommand(args);
         if (command == "make-sample")
             return makeSample(args);
     } catch (const std::exception& error) {

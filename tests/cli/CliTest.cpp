@@ -138,7 +138,7 @@ TEST_F(Cli, UsageErrorsAndHelp)
 {
     const CliRun help = run("--help");
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"decode", "anaglyph", "composite", "sunset", "make-sample"})
+    for (const char* command : {"decode", "anaglyph", "composite", "sunset", "label", "make-sample"})
         EXPECT_TRUE(contains(help.out, command)) << command;
     const CliRun version = run("--version");
     EXPECT_EQ(version.status, 0);
@@ -270,4 +270,32 @@ TEST_F(Cli, WhenPrintsTheUtcSpanOfASol)
         EXPECT_TRUE(contains(r.err, "keldar-cli when: ")) << bad << ": " << r.err;
     }
     EXPECT_TRUE(contains(run("--help").out, "keldar-cli when ROVER SOL"));
+}
+
+TEST_F(Cli, LabelPrintsThePdsLabelThenTheVicarLabel)
+{
+    // Two 128-byte records of PDS label, the VICAR label in record 3, one 8-bit pixel in record 4.
+    std::string label = "PDS_VERSION_ID = PDS3\r\nRECORD_BYTES = 128\r\n^IMAGE_HEADER = 3\r\n^IMAGE = 4\r\n"
+                        "OBJECT = IMAGE\r\n LINES = 1\r\n LINE_SAMPLES = 1\r\n SAMPLE_BITS = 8\r\nEND_OBJECT = IMAGE\r\nEND\r\n";
+    label.resize(256, ' ');
+    std::string vicar = "LBLSIZE=128  FORMAT='BYTE'  NL=1  NS=1";
+    vicar.resize(128, '\0');
+    std::ofstream(path("p.IMG"), std::ios::binary) << label << vicar << '\x7f';
+    const CliRun r = run("label '" + path("p.IMG") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("PDS_VERSION_ID = PDS3\nRECORD_BYTES = 128\n", 0), 0u) << r.out;
+    EXPECT_TRUE(contains(r.out, "END_OBJECT = IMAGE\nEND\n--- VICAR label ---\nLBLSIZE=128\nFORMAT='BYTE'\nNL=1\nNS=1\n"))
+        << r.out;
+    EXPECT_FALSE(contains(r.out, "\x7f"));
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    std::ofstream(path("plain.img")) << "just some text\n";
+    for (const std::string& file : {path("plain.img"), path("missing.img")}) {
+        const CliRun bad = run("label '" + file + "'");
+        EXPECT_EQ(bad.status, 1) << file;
+        EXPECT_TRUE(bad.out.empty());
+        EXPECT_TRUE(contains(bad.err, file)) << bad.err;
+    }
+    EXPECT_TRUE(contains(run("label '" + path("plain.img") + "'").err, "not a PDS image"));
+    EXPECT_EQ(run("label").status, 2);
 }

@@ -1,5 +1,7 @@
 #include "core/imaging/ImageFile.h"
 
+#include "core/imaging/PdsImage.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -248,7 +250,8 @@ ImageFileKind imageFileKindFor(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return ImageFileKind::Bmp;
     const std::string ext = lowerCase(path.substr(dot));
-    return (ext == ".jpg" || ext == ".jpeg") ? ImageFileKind::Jpeg : ImageFileKind::Bmp;
+    if (ext == ".jpg" || ext == ".jpeg") return ImageFileKind::Jpeg;
+    return ext == ".img" ? ImageFileKind::Pds : ImageFileKind::Bmp;
 }
 
 std::string checkImageLimits(long long width, long long height) {
@@ -502,8 +505,11 @@ ImageResult readImageFile(const std::string& path) {
     FileBytes bytes;
     result.error = readWholeFile(path, bytes);
     if (!result.ok()) return result;
-    result = imageFileKindFor(path) == ImageFileKind::Jpeg ? decodeJpeg(bytes.data(), bytes.size)
-                                                           : decodeBmp(bytes.data(), bytes.size);
+    switch (imageFileKindFor(path)) {
+    case ImageFileKind::Jpeg: result = decodeJpeg(bytes.data(), bytes.size); break;
+    case ImageFileKind::Pds: result = decodePdsImage(bytes.data(), bytes.size); break;
+    case ImageFileKind::Bmp: result = decodeBmp(bytes.data(), bytes.size); break;
+    }
     if (!result.ok()) result.error = path + ": " + result.error;
     return result;
 }
@@ -861,7 +867,7 @@ struct ImageRowReader::Impl {
     int height = 0;
     int next = 0;
     bool isJpeg = false;
-    ImageBuffer whole;  // BMP: the decoded picture
+    ImageBuffer whole;  // BMP or PDS: the decoded picture
 
     jpeg_decompress_struct cinfo{};
     JpegErrorManager err{};
@@ -929,9 +935,11 @@ std::string ImageRowReader::open(const std::string& path) {
     }
     d.error = readWholeFile(path, d.bytes);
     if (!d.error.empty()) return d.error;
-    d.isJpeg = imageFileKindFor(path) == ImageFileKind::Jpeg;
+    const ImageFileKind kind = imageFileKindFor(path);
+    d.isJpeg = kind == ImageFileKind::Jpeg;
     if (!d.isJpeg) {
-        ImageResult r = decodeBmp(d.bytes.data(), d.bytes.size);
+        ImageResult r = kind == ImageFileKind::Pds ? decodePdsImage(d.bytes.data(), d.bytes.size)
+                                                   : decodeBmp(d.bytes.data(), d.bytes.size);
         d.bytes = FileBytes{};
         if (!r.ok()) {
             d.error = path + ": " + r.error;
@@ -1010,7 +1018,12 @@ std::string writeBmpFile(const ImageBuffer& image, const std::string& path, Exis
 }
 
 std::string writeImageFile(const ImageBuffer& image, const std::string& path) {
-    return imageFileKindFor(path) == ImageFileKind::Jpeg ? writeJpegFile(image, path, 100) : writeBmpFile(image, path);
+    switch (imageFileKindFor(path)) {
+    case ImageFileKind::Jpeg: return writeJpegFile(image, path, 100);
+    case ImageFileKind::Pds: return "cannot write " + path + ": PDS .img files are read only; choose a .jpg or .bmp name";
+    case ImageFileKind::Bmp: break;
+    }
+    return writeBmpFile(image, path);
 }
 
 }  // namespace keldar::imaging

@@ -2,7 +2,7 @@
 // Reading and writing of image files into 24-bit image buffers.
 //
 // The file type follows the extension, compared without regard to case: ".jpg" and ".jpeg"
-// are JPEG, anything else is read as BMP. Every image read is converted to 24 bits per pixel.
+// are JPEG, ".img" is a PDS image (read only, see PdsImage.h), anything else is read as BMP. Every image read is converted to 24 bits per pixel.
 // JPEG files are written at quality 100 without chroma subsampling (4:4:4), because an
 // anaglyph or a colour composite carries most of its information in the chroma; BMP files
 // are written as 24-bit bottom-up files.
@@ -36,9 +36,10 @@ struct ImageResult {
     bool ok() const { return error.empty(); }
 };
 
-enum class ImageFileKind { Jpeg, Bmp };
+enum class ImageFileKind { Jpeg, Bmp, Pds };
 
-// ".jpg"/".jpeg" in any case is JPEG; every other name, including one without extension, is BMP.
+// ".jpg"/".jpeg" in any case is JPEG, ".img" is PDS; every other name, including one without
+// extension, is BMP.
 ImageFileKind imageFileKindFor(const std::string& path);
 
 // Error text when a width × height image is outside the limits above, "" when it fits.
@@ -54,7 +55,8 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size);
 enum class ExistingFile { Replace, Keep };
 
 // Returns "" on success, otherwise a message naming the path and the cause.
-std::string writeImageFile(const ImageBuffer& image, const std::string& path);  // kind by extension
+// Kind by extension; a ".img" name is refused, so a PDS product is never overwritten by a BMP.
+std::string writeImageFile(const ImageBuffer& image, const std::string& path);
 std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int quality = 100,
                           ExistingFile existing = ExistingFile::Replace);
 std::string writeBmpFile(const ImageBuffer& image, const std::string& path,
@@ -71,8 +73,8 @@ std::string writeFileAtomically(const std::string& path, const std::uint8_t* dat
                                 ExistingFile existing = ExistingFile::Replace);
 
 // Row-by-row reading, for work that needs one row of each input at a time: a JPEG is decoded
-// as the rows are asked for, so no whole picture is held; a BMP is read whole first (its rows
-// are usually stored bottom-up). Rows come from the top, as blue, green, red bytes.
+// as the rows are asked for, so no whole picture is held; a BMP or PDS image is read whole
+// first (BMP rows are usually stored bottom-up, a PDS stretch needs every sample). Rows come from the top, as blue, green, red bytes.
 class ImageRowReader {
 public:
     ImageRowReader();

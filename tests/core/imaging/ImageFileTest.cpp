@@ -101,6 +101,9 @@ TEST(ImageFileKindTest, ExtensionComparedWithoutCase) {
         {"a.png", ImageFileKind::Bmp},        {"a.jpe", ImageFileKind::Bmp},
         {"a.jpgx", ImageFileKind::Bmp},       {"noextension", ImageFileKind::Bmp},
         {"dir.jpg/file", ImageFileKind::Bmp}, {"", ImageFileKind::Bmp},
+        {"a.img", ImageFileKind::Pds},        {"/x/1F4.IMG", ImageFileKind::Pds},
+        {"a.iMg", ImageFileKind::Pds},        {"a.img.bmp", ImageFileKind::Bmp},
+        {"a.imgx", ImageFileKind::Bmp},       {"dir.img/file", ImageFileKind::Bmp},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(imageFileKindFor(c.path), c.kind) << c.path;
