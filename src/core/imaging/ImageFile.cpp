@@ -935,7 +935,32 @@ std::string ImageRowReader::open(const std::string& path) {
     }
     d.error = readWholeFile(path, d.bytes);
     if (!d.error.empty()) return d.error;
-    const ImageFileKind kind = imageFileKindFor(path);
+    return start(imageFileKindFor(path));
+}
+
+std::string ImageRowReader::openBytes(const std::uint8_t* data, std::size_t size, ImageFileKind kind,
+                                      const std::string& name) {
+    impl_ = std::make_unique<Impl>();
+    Impl& d = *impl_;
+    d.path = name;
+    if (size > kMaxImageFileBytes) {
+        d.error = name + ": larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
+        return d.error;
+    }
+    // A JPEG is decoded as rows are asked for, so the reader keeps its own copy of the bytes.
+    d.bytes.storage.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!d.bytes.storage) {
+        d.error = name + ": out of memory";
+        return d.error;
+    }
+    if (size > 0) std::memcpy(d.bytes.storage.get(), data, size);
+    d.bytes.size = size;
+    return start(kind);
+}
+
+std::string ImageRowReader::start(ImageFileKind kind) {
+    Impl& d = *impl_;
+    const std::string& path = d.path;
     d.isJpeg = kind == ImageFileKind::Jpeg;
     if (!d.isJpeg) {
         ImageResult r = kind == ImageFileKind::Pds ? decodePdsImage(d.bytes.data(), d.bytes.size)

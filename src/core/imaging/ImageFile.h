@@ -84,6 +84,8 @@ public:
 
     // Reads the file and its header (same kinds, limits and messages as readImageFile).
     std::string open(const std::string& path);
+    // The same over bytes already in memory (copied); `name` prefixes the error texts.
+    std::string openBytes(const std::uint8_t* data, std::size_t size, ImageFileKind kind, const std::string& name);
     int width() const;
     int height() const;
     // The next row, valid until the following call; nullptr on a decoding error (see error())
@@ -95,6 +97,7 @@ public:
     const std::string& error() const;
 
 private:
+    std::string start(ImageFileKind kind);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

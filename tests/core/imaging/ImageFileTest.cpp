@@ -606,17 +606,23 @@ TEST(RowStreamTest, ReaderGivesTheSameRowsAsTheWholeFileReader) {
         ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
         const ImageResult whole = readImageFile(dir.file(name));
         ASSERT_TRUE(whole.ok());
-        ImageRowReader reader;
-        ASSERT_EQ(reader.open(dir.file(name)), "");
-        ASSERT_EQ(reader.width(), 37);
-        ASSERT_EQ(reader.height(), 21);
-        for (int y = 0; y < 21; ++y) {
-            const std::uint8_t* row = reader.nextRow();
-            ASSERT_NE(row, nullptr) << y;
-            ASSERT_EQ(std::memcmp(row, whole.image.row(y), 37 * 3), 0) << y;
+        const std::vector<std::uint8_t> bytes = readBytes(dir.file(name));
+        for (const bool fromMemory : {false, true}) {
+            SCOPED_TRACE(fromMemory ? "bytes in memory" : "file");
+            ImageRowReader reader;
+            ASSERT_EQ(fromMemory ? reader.openBytes(bytes.data(), bytes.size(), imageFileKindFor(name), name)
+                                 : reader.open(dir.file(name)),
+                      "");
+            ASSERT_EQ(reader.width(), 37);
+            ASSERT_EQ(reader.height(), 21);
+            for (int y = 0; y < 21; ++y) {
+                const std::uint8_t* row = reader.nextRow();
+                ASSERT_NE(row, nullptr) << y;
+                ASSERT_EQ(std::memcmp(row, whole.image.row(y), 37 * 3), 0) << y;
+            }
+            EXPECT_EQ(reader.nextRow(), nullptr);
+            EXPECT_EQ(reader.finish(), "");
         }
-        EXPECT_EQ(reader.nextRow(), nullptr);
-        EXPECT_EQ(reader.finish(), "");
     }
 }
 
@@ -631,6 +637,11 @@ TEST(RowStreamTest, ReaderReportsDamageEvenBeyondTheRowsUsed) {
     const std::string error = reader.finish();
     EXPECT_NE(error.find("truncated.jpg"), std::string::npos) << error;
     EXPECT_EQ(reader.nextRow(), nullptr);
+    ImageRowReader inMemory;
+    ASSERT_EQ(inMemory.openBytes(bytes.data(), bytes.size(), ImageFileKind::Jpeg, "cut.jpg"), "");
+    EXPECT_EQ(inMemory.finish().rfind("cut.jpg: ", 0), 0u) << inMemory.error();
+    EXPECT_EQ(ImageRowReader().openBytes(bytes.data(), bytes.size(), ImageFileKind::Bmp, "x"),
+              "x: not a BMP file (no \"BM\" signature)");
 
     ImageRowReader missing;
     EXPECT_NE(missing.open(dir.file("missing.jpg")), "");
