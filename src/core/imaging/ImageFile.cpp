@@ -533,35 +533,52 @@ std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality) {
     return out;
 }
 
-std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out) {
-    out.clear();
-    if (image.isEmpty()) return "cannot encode an empty image";
-    const std::size_t stride = ImageBuffer::strideFor(image.width());  // BMP rows pad to 4 as ours do
-    const std::size_t pixelBytes = stride * static_cast<std::size_t>(image.height());
-    if (pixelBytes > 0xFFFFFFFFu - 54) return "image too large for a BMP file";
-    try {
-        out.assign(54 + pixelBytes, 0);
-    } catch (const std::bad_alloc&) {
-        return "out of memory encoding BMP";
-    }
-    std::uint8_t* h = out.data();
+namespace {
+
+constexpr std::size_t kBmpHeaderBytes = 54;
+
+// The file header and info header of a 24-bit bottom-up BMP; "" or why no such file can hold
+// the picture.
+std::string makeBmpHeader(int width, int height, std::uint8_t (&h)[kBmpHeaderBytes]) {
+    const std::size_t stride = ImageBuffer::strideFor(width);  // BMP rows pad to 4 as ours do
+    const std::size_t pixelBytes = stride * static_cast<std::size_t>(height);
+    if (pixelBytes > 0xFFFFFFFFu - kBmpHeaderBytes) return "image too large for a BMP file";
+    std::memset(h, 0, sizeof h);
     h[0] = 'B';
     h[1] = 'M';
-    put32(h + 2, static_cast<std::uint32_t>(out.size()));
-    put32(h + 10, 54);
+    put32(h + 2, static_cast<std::uint32_t>(kBmpHeaderBytes + pixelBytes));
+    put32(h + 10, kBmpHeaderBytes);
     put32(h + 14, 40);
-    put32(h + 18, static_cast<std::uint32_t>(image.width()));
-    put32(h + 22, static_cast<std::uint32_t>(image.height()));  // positive: bottom-up rows
+    put32(h + 18, static_cast<std::uint32_t>(width));
+    put32(h + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
     put16(h + 26, 1);
     put16(h + 28, 24);
     put32(h + 30, 0);
     put32(h + 34, static_cast<std::uint32_t>(pixelBytes));
     put32(h + 38, 2835);  // 72 dots per inch
     put32(h + 42, 2835);
+    return {};
+}
+
+}  // namespace
+
+std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (image.isEmpty()) return "cannot encode an empty image";
+    std::uint8_t header[kBmpHeaderBytes];
+    if (std::string error = makeBmpHeader(image.width(), image.height(), header); !error.empty()) return error;
+    const std::size_t stride = ImageBuffer::strideFor(image.width());
+    try {
+        out.assign(kBmpHeaderBytes + stride * static_cast<std::size_t>(image.height()), 0);
+    } catch (const std::bad_alloc&) {
+        return "out of memory encoding BMP";
+    }
+    std::memcpy(out.data(), header, kBmpHeaderBytes);
     const std::size_t rowBytes = static_cast<std::size_t>(image.width()) * 3;
     for (int y = 0; y < image.height(); ++y) {
         // Copy the pixels only; the fill bytes stay zero whatever the buffer holds there.
-        std::memcpy(out.data() + 54 + stride * static_cast<std::size_t>(image.height() - 1 - y), image.row(y), rowBytes);
+        std::memcpy(out.data() + kBmpHeaderBytes + stride * static_cast<std::size_t>(image.height() - 1 - y),
+                    image.row(y), rowBytes);
     }
     return {};
 }
@@ -616,6 +633,28 @@ public:
             }
             done += static_cast<std::size_t>(n);
         }
+        return {};
+    }
+
+    std::string writeAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return failure(errno);
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return {};
+    }
+
+    // Sets the file to `size` bytes, claiming the disk space at once where the file system
+    // can, so that a full disk is reported before any work is spent on the rows.
+    std::string reserve(std::uint64_t size) {
+        const int err = ::posix_fallocate(fd_, 0, static_cast<off_t>(size));
+        if (err != 0 && err != EINVAL && err != EOPNOTSUPP) return failure(err);
+        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return failure(errno);
         return {};
     }
 
@@ -812,6 +851,81 @@ std::string JpegRowWriter::commit() {
     return {};
 }
 
+// ---- row-by-row BMP writing -------------------------------------------------------------------
+
+struct BmpRowWriter::Impl {
+    TempFile file;
+    std::string path;
+    int width = 0;
+    int height = 0;
+    int next = 0;  // rows written, from the top
+    std::vector<std::uint8_t> row;  // one file row; its fill bytes stay zero
+    bool failed = false;
+    bool committed = false;
+
+    std::string fail(std::string message) {
+        failed = true;
+        file.discard();
+        return message;
+    }
+};
+
+BmpRowWriter::BmpRowWriter() = default;
+BmpRowWriter::~BmpRowWriter() = default;
+
+std::string BmpRowWriter::open(const std::string& path, int width, int height) {
+    impl_ = std::make_unique<Impl>();
+    Impl& d = *impl_;
+    d.path = path;
+    if (width <= 0 || height <= 0) {
+        return d.fail("cannot write " + path + ": invalid BMP size " + std::to_string(width) + " x " +
+                      std::to_string(height));
+    }
+    std::uint8_t header[kBmpHeaderBytes];
+    if (std::string error = makeBmpHeader(width, height, header); !error.empty()) {
+        return d.fail("cannot write " + path + ": " + error);
+    }
+    d.width = width;
+    d.height = height;
+    try {
+        d.row.assign(ImageBuffer::strideFor(width), 0);
+    } catch (const std::bad_alloc&) {
+        return d.fail("cannot write " + path + ": out of memory");
+    }
+    if (std::string error = d.file.create(path); !error.empty()) return d.fail(error);
+    const std::uint64_t size = kBmpHeaderBytes + static_cast<std::uint64_t>(d.row.size()) * height;
+    if (std::string error = d.file.reserve(size); !error.empty()) return d.fail(error);
+    if (std::string error = d.file.writeAllAt(header, kBmpHeaderBytes, 0); !error.empty()) return d.fail(error);
+    return {};
+}
+
+std::string BmpRowWriter::writeRow(const std::uint8_t* row) {
+    if (!impl_ || impl_->failed || impl_->committed) return "BMP writer is not open";
+    Impl& d = *impl_;
+    if (d.next >= d.height) return d.fail("cannot write " + d.path + ": more rows than the picture has");
+    std::memcpy(d.row.data(), row, static_cast<std::size_t>(d.width) * 3);
+    const std::uint64_t offset = kBmpHeaderBytes + static_cast<std::uint64_t>(d.row.size()) * (d.height - 1 - d.next);
+    if (std::string error = d.file.writeAllAt(d.row.data(), d.row.size(), offset); !error.empty()) {
+        return d.fail(error);
+    }
+    ++d.next;
+    return {};
+}
+
+std::string BmpRowWriter::commit() {
+    if (!impl_ || impl_->failed || impl_->committed) return "BMP writer is not open";
+    Impl& d = *impl_;
+    if (d.next != d.height) {
+        return d.fail("cannot write " + d.path + ": only " + std::to_string(d.next) + " of " +
+                      std::to_string(d.height) + " rows given");
+    }
+    d.failed = true;  // until the commit succeeds; a failed commit has removed the file
+    if (std::string error = d.file.commit(); !error.empty()) return error;
+    d.failed = false;
+    d.committed = true;
+    return {};
+}
+
 // ---- row-by-row reading -------------------------------------------------------------------
 
 struct ImageRowReader::Impl {
@@ -962,10 +1076,14 @@ std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int
 }
 
 std::string writeBmpFile(const ImageBuffer& image, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    std::string error = encodeBmpTo(image, bytes);
-    if (!error.empty()) return "cannot write " + path + ": " + error;
-    return writeFileAtomically(path, bytes.data(), bytes.size());
+    // Row by row: the whole file in memory would double the picture's footprint.
+    if (image.isEmpty()) return "cannot write " + path + ": cannot encode an empty image";
+    BmpRowWriter writer;
+    if (std::string error = writer.open(path, image.width(), image.height()); !error.empty()) return error;
+    for (int y = 0; y < image.height(); ++y) {
+        if (std::string error = writer.writeRow(image.row(y)); !error.empty()) return error;
+    }
+    return writer.commit();
 }
 
 std::string writeImageFile(const ImageBuffer& image, const std::string& path) {

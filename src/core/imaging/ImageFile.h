@@ -110,4 +110,25 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// Row-by-row writing of a 24-bit BMP, byte for byte the file writeBmpFile writes, through a
+// temporary file next to the destination like JpegRowWriter. The file is bottom-up, so each
+// row goes straight to its place in a file of known size; nothing but one row is held.
+class BmpRowWriter {
+public:
+    BmpRowWriter();
+    ~BmpRowWriter();
+    BmpRowWriter(const BmpRowWriter&) = delete;
+    BmpRowWriter& operator=(const BmpRowWriter&) = delete;
+
+    std::string open(const std::string& path, int width, int height);
+    // Rows from the top, width × 3 bytes of blue, green, red each.
+    std::string writeRow(const std::uint8_t* row);
+    // After the last row: moves the file to the destination.
+    std::string commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 }  // namespace keldar::imaging
