@@ -608,34 +608,69 @@ TEST(RowStreamTest, WriterProducesTheSameBytesAsTheInMemoryEncoder) {
     EXPECT_EQ(readBytes(dir.file("big.jpg")), encodeJpeg(big));
 }
 
-TEST(RowStreamTest, IncompleteOrAbandonedWritesLeaveNothing) {
+TEST(RowStreamTest, BmpWriterWritesTheBytesOfTheInMemoryEncoder) {
+    // Widths with every amount of row fill (0 to 3 bytes); the test pictures' fill bytes hold
+    // noise, which must not reach the file.
+    ScratchDir dir;
+    const struct {
+        int width, height;
+    } cases[] = {{1, 1}, {2, 3}, {3, 2}, {4, 5}, {5, 7}, {17, 4}, {66, 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const ImageBuffer img = randomImage(c.width, c.height, static_cast<std::uint32_t>(c.width));
+        std::vector<std::uint8_t> expected;
+        ASSERT_EQ(encodeBmpTo(img, expected), "");
+        const std::string path = dir.file("w" + std::to_string(c.width) + ".bmp");
+        BmpRowWriter writer;
+        ASSERT_EQ(writer.open(path, c.width, c.height), "");
+        for (int y = 0; y < c.height; ++y) ASSERT_EQ(writer.writeRow(img.row(y)), "");
+        ASSERT_EQ(writer.commit(), "");
+        EXPECT_EQ(readBytes(path), expected);
+        ASSERT_EQ(writeBmpFile(img, path), "");
+        EXPECT_EQ(readBytes(path), expected);
+    }
+    EXPECT_EQ(dir.entries().size(), std::size(cases));
+}
+
+// Short, abandoned and overlong writes, for either row writer: nothing at the destination,
+// no temporary file, and a file already there is left as it was.
+template <typename Writer>
+void checkFailedWritesLeaveNothing(const std::string& ext) {
     ScratchDir dir;
     const ImageBuffer img = photoLike(8, 4);
+    const std::string kept = dir.file("kept" + ext);
+    writeBytes(kept, {1, 2, 3});
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("short.jpg"), 8, 4), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(dir.file("short" + ext), 8, 4), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
         EXPECT_NE(writer.commit().find("1 of 4 rows"), std::string::npos);
         EXPECT_NE(writer.writeRow(img.row(1)), "");
     }
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("abandoned.jpg"), 8, 4), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(kept, 8, 4), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
     }
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("long.jpg"), 8, 1), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(dir.file("long" + ext), 8, 1), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
         EXPECT_NE(writer.writeRow(img.row(1)), "");
         EXPECT_NE(writer.commit(), "");
     }
-    EXPECT_TRUE(dir.entries().empty());
-    EXPECT_NE(JpegRowWriter().open(dir.file("no-dir/x.jpg"), 8, 4), "");
-    EXPECT_NE(JpegRowWriter().open(dir.file("zero.jpg"), 0, 4), "");
-    EXPECT_NE(JpegRowWriter().open(dir.file("q.jpg"), 8, 4, 0), "");
-    EXPECT_NE(JpegRowWriter().commit(), "");
-    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"kept" + ext});
+    EXPECT_EQ(readBytes(kept), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_NE(Writer().open(dir.file("no-dir/x" + ext), 8, 4), "");
+    EXPECT_NE(Writer().open(dir.file("zero" + ext), 0, 4), "");
+    EXPECT_NE(Writer().commit(), "");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"kept" + ext});
+}
+
+TEST(RowStreamTest, IncompleteOrAbandonedWritesLeaveNothing) {
+    checkFailedWritesLeaveNothing<JpegRowWriter>(".jpg");
+    checkFailedWritesLeaveNothing<BmpRowWriter>(".bmp");
+    EXPECT_NE(JpegRowWriter().open(::testing::TempDir() + "q.jpg", 8, 4, 0), "");
 }
 
 // ---- real data -----------------------------------------------------------------------------
