@@ -86,13 +86,11 @@ void cmykRowToBgr(const std::uint8_t* in, std::uint8_t* out, int width, bool inv
     }
 }
 
-// Reads the header, checks the limits and starts decompression into blue, green, red rows
-// (or CMYK rows for ink-based files). Must run inside a frame that has called setjmp on the
-// error manager; no object with a destructor may live in this frame. Returns false, with
-// `error` set, when the picture is outside the limits.
-bool beginJpegDecompress(jpeg_decompress_struct& cinfo, const std::uint8_t* data, std::size_t size,
-                         std::string& error, bool& cmyk) {
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+// Reads the header from the source set on `cinfo`, checks the limits and starts decompression
+// into blue, green, red rows (or CMYK rows for ink-based files). Must run inside a frame that
+// has called setjmp on the error manager; no object with a destructor may live in this frame.
+// Returns false, with `error` set, when the picture is outside the limits.
+bool beginJpegDecompress(jpeg_decompress_struct& cinfo, std::string& error, bool& cmyk) {
     jpeg_read_header(&cinfo, TRUE);
     error = checkImageLimits(cinfo.image_width, cinfo.image_height);
     if (!error.empty()) return false;
@@ -119,7 +117,8 @@ bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& ima
     }
     jpeg_create_decompress(&cinfo);
     bool cmyk = false;
-    if (!beginJpegDecompress(cinfo, data, size, error, cmyk)) {
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    if (!beginJpegDecompress(cinfo, error, cmyk)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -444,9 +443,10 @@ struct FileBytes {
     const std::uint8_t* data() const { return storage.get(); }
 };
 
-std::string readWholeFile(const std::string& path, FileBytes& out) {
-    out = FileBytes{};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens an image file for reading after the checks every reader makes; on success `fd` is
+// open and `size` is the file's size.
+std::string openImageFile(const std::string& path, int& fd, std::size_t& size) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return "cannot open " + path + ": " + errnoText(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -466,7 +466,15 @@ std::string readWholeFile(const std::string& path, FileBytes& out) {
         ::close(fd);
         return "cannot read " + path + ": file larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
     }
-    const std::size_t capacity = static_cast<std::size_t>(st.st_size);
+    size = static_cast<std::size_t>(st.st_size);
+    return {};
+}
+
+std::string readWholeFile(const std::string& path, FileBytes& out) {
+    out = FileBytes{};
+    int fd = -1;
+    std::size_t capacity = 0;
+    if (std::string error = openImageFile(path, fd, capacity); !error.empty()) return error;
     out.storage.reset(new (std::nothrow) std::uint8_t[capacity]);
     if (!out.storage) {
         ::close(fd);
@@ -735,6 +743,56 @@ void fdTermDestination(j_compress_ptr cinfo) {
     if (!writeFully(d->fd, d->buffer, used, d->writeErrno)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
+// libjpeg source that reads a file descriptor a buffer at a time, so that a JPEG decoded row
+// by row never has its whole file in memory. The end of the file inside the picture is
+// reported as libjpeg's memory source reports it (a premature end, which the error manager
+// turns into an error); a read failure ends the decompression with its errno kept.
+struct FdSource {
+    jpeg_source_mgr pub;
+    int fd;
+    int readErrno;
+    JOCTET* buffer;
+    std::size_t capacity;
+};
+
+void fdInitSource(j_decompress_ptr) {}
+void fdTermSource(j_decompress_ptr) {}
+
+boolean fdFillInputBuffer(j_decompress_ptr cinfo) {
+    auto* s = reinterpret_cast<FdSource*>(cinfo->src);
+    ssize_t n = 0;
+    do {
+        n = ::read(s->fd, s->buffer, s->capacity);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        s->readErrno = errno;
+        ERREXIT(cinfo, JERR_FILE_READ);
+    }
+    if (n == 0) {
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        s->buffer[0] = 0xFF;
+        s->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    s->pub.next_input_byte = s->buffer;
+    s->pub.bytes_in_buffer = static_cast<std::size_t>(n);
+    return TRUE;
+}
+
+void fdSkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    auto* s = reinterpret_cast<FdSource*>(cinfo->src);
+    auto left = static_cast<std::size_t>(count);
+    while (left > s->pub.bytes_in_buffer) {
+        left -= s->pub.bytes_in_buffer;
+        fdFillInputBuffer(cinfo);
+    }
+    s->pub.next_input_byte += left;
+    s->pub.bytes_in_buffer -= left;
+}
+
+constexpr std::size_t kSourceBufferBytes = 256 * 1024;
+
 }  // namespace
 
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -930,7 +988,9 @@ std::string BmpRowWriter::commit() {
 
 struct ImageRowReader::Impl {
     std::string path;
-    FileBytes bytes;
+    int fd = -1;                      // JPEG: read as the rows are decoded
+    std::vector<std::uint8_t> input;  // JPEG: the source's buffer
+    FdSource source{};
     std::string error;
     int width = 0;
     int height = 0;
@@ -947,19 +1007,40 @@ struct ImageRowReader::Impl {
 
     ~Impl() {
         if (created) jpeg_destroy_decompress(&cinfo);
+        if (fd >= 0) ::close(fd);
+    }
+
+    void jpegFailed() {
+        if (source.readErrno != 0) {
+            error.assign("read error: ").append(errnoText(source.readErrno));
+        } else {
+            error.assign("corrupt JPEG data: ").append(err.message);
+        }
     }
 
     // These call libjpeg and may return through longjmp; they hold no objects with destructors.
-    bool startJpeg() {
+    // The source starts with the `filled` bytes already in the buffer.
+    bool startJpeg(std::size_t filled) {
         initJpegErrors(err);
         cinfo.err = &err.pub;
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         jpeg_create_decompress(&cinfo);
         created = true;
-        if (!beginJpegDecompress(cinfo, bytes.data(), bytes.size, error, cmyk)) return false;
+        source.pub.init_source = fdInitSource;
+        source.pub.fill_input_buffer = fdFillInputBuffer;
+        source.pub.skip_input_data = fdSkipInputData;
+        source.pub.resync_to_restart = jpeg_resync_to_restart;
+        source.pub.term_source = fdTermSource;
+        source.pub.next_input_byte = input.data();
+        source.pub.bytes_in_buffer = filled;
+        source.fd = fd;
+        source.buffer = input.data();
+        source.capacity = input.size();
+        cinfo.src = &source.pub;
+        if (!beginJpegDecompress(cinfo, error, cmyk)) return false;
         width = static_cast<int>(cinfo.output_width);
         height = static_cast<int>(cinfo.output_height);
         return true;
@@ -967,7 +1048,7 @@ struct ImageRowReader::Impl {
 
     bool readJpegRow() {
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         JSAMPROW rowPtr = cmyk ? cmykRow.data() : row.data();
@@ -979,7 +1060,7 @@ struct ImageRowReader::Impl {
 
     bool finishJpeg() {
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         jpeg_finish_decompress(&cinfo);
@@ -1002,12 +1083,12 @@ std::string ImageRowReader::open(const std::string& path) {
         d.error = "no file name given";
         return d.error;
     }
-    d.error = readWholeFile(path, d.bytes);
-    if (!d.error.empty()) return d.error;
     d.isJpeg = imageFileKindFor(path) == ImageFileKind::Jpeg;
     if (!d.isJpeg) {
-        ImageResult r = decodeBmp(d.bytes.data(), d.bytes.size);
-        d.bytes = FileBytes{};
+        FileBytes bytes;
+        d.error = readWholeFile(path, bytes);
+        if (!d.error.empty()) return d.error;
+        ImageResult r = decodeBmp(bytes.data(), bytes.size);
         if (!r.ok()) {
             d.error = path + ": " + r.error;
             return d.error;
@@ -1017,11 +1098,34 @@ std::string ImageRowReader::open(const std::string& path) {
         d.height = d.whole.height();
         return {};
     }
-    if (d.bytes.size < 2 || d.bytes.data()[0] != 0xFF || d.bytes.data()[1] != 0xD8) {
+    std::size_t size = 0;
+    d.error = openImageFile(path, d.fd, size);
+    if (!d.error.empty()) {
+        d.fd = -1;
+        return d.error;
+    }
+    try {
+        d.input.resize(std::min(size, kSourceBufferBytes) + 2);  // room for an inserted end marker
+    } catch (const std::bad_alloc&) {
+        d.error = "cannot read " + path + ": out of memory";
+        return d.error;
+    }
+    std::size_t filled = 0;
+    while (filled < 2) {
+        const ssize_t n = ::read(d.fd, d.input.data() + filled, d.input.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            d.error = "cannot read " + path + ": " + errnoText(errno);
+            return d.error;
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    if (filled < 2 || d.input[0] != 0xFF || d.input[1] != 0xD8) {
         d.error = path + ": not a JPEG file (no start-of-image marker)";
         return d.error;
     }
-    if (!d.startJpeg()) {
+    if (!d.startJpeg(filled)) {
         d.prefixError();
         return d.error;
     }
