@@ -284,24 +284,41 @@ ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size) {
     return result;
 }
 
-ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
-    ImageResult result;
-    auto fail = [&result](std::string message) {
-        result.error = std::move(message);
-        result.image = ImageBuffer();
-        return result;
-    };
-    if (data == nullptr || size == 0) return fail("empty BMP data");
-    if (size < 2 || data[0] != 'B' || data[1] != 'M') return fail("not a BMP file (no \"BM\" signature)");
-    if (size < 14 + 12) return fail("truncated BMP file: header incomplete");
+namespace {
+
+// What a BMP file's headers say about its pixels: enough to decode any of its rows.
+struct BmpLayout {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0;
+    bool topDown = false;
+    std::uint32_t pixelOffset = 0;
+    std::uint64_t rowBytes = 0;  // one file row, fill included
+    MaskChannel red{0}, green{0}, blue{0};
+    std::uint8_t palette[256][3] = {};
+
+    std::uint64_t fileRowOffset(int y) const {
+        return pixelOffset + rowBytes * static_cast<std::uint64_t>(topDown ? y : height - 1 - y);
+    }
+};
+
+// Every header, palette and mask of a BMP lies within its first bytes up to this many.
+constexpr std::size_t kBmpHeadersMaxBytes = 14 + 124 + 256 * 4;
+
+// Checks and reads the headers of a BMP file of `size` bytes, of which `data` holds at least
+// the first min(size, kBmpHeadersMaxBytes); "" or what is wrong with the file.
+std::string parseBmpHeaders(const std::uint8_t* data, std::size_t size, BmpLayout& layout) {
+    if (data == nullptr || size == 0) return std::string("empty BMP data");
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') return std::string("not a BMP file (no \"BM\" signature)");
+    if (size < 14 + 12) return std::string("truncated BMP file: header incomplete");
 
     const std::uint32_t pixelOffset = le32(data + 10);
     const std::uint32_t infoSize = le32(data + 14);
     if (infoSize != 12 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 64 &&
         infoSize != 108 && infoSize != 124) {
-        return fail("unsupported BMP header size " + std::to_string(infoSize));
+        return std::string("unsupported BMP header size " + std::to_string(infoSize));
     }
-    if (14 + static_cast<std::size_t>(infoSize) > size) return fail("truncated BMP file: header incomplete");
+    if (14 + static_cast<std::size_t>(infoSize) > size) return std::string("truncated BMP file: header incomplete");
 
     const std::uint8_t* info = data + 14;
     long long width = 0;
@@ -321,16 +338,16 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
         coloursUsed = le32(info + 32);
     }
     const bool topDown = height < 0;
-    if (width < 0) return fail("invalid BMP: negative width " + std::to_string(width));
+    if (width < 0) return std::string("invalid BMP: negative width " + std::to_string(width));
     if (topDown) height = -height;  // INT32_MIN negates fine in long long and then fails the limit
     if (width == 0 || height == 0) {
-        return fail("invalid BMP: empty image " + std::to_string(width) + " x " + std::to_string(height));
+        return std::string("invalid BMP: empty image " + std::to_string(width) + " x " + std::to_string(height));
     }
     const std::string limitError = checkImageLimits(width, height);
-    if (!limitError.empty()) return fail("BMP " + limitError);
+    if (!limitError.empty()) return std::string("BMP " + limitError);
 
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-        return fail("unsupported BMP bit depth " + std::to_string(bitCount));
+        return std::string("unsupported BMP bit depth " + std::to_string(bitCount));
     }
 
     // Channel masks for 16- and 32-bit files.
@@ -347,27 +364,27 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
         }
     } else if ((compression == 3 || compression == 6) && (bitCount == 16 || bitCount == 32)) {
         // Masks follow a 40-byte header, or sit inside a larger one at the same place.
-        if (14 + 40 + 12 > size) return fail("truncated BMP file: bit masks missing");
+        if (14 + 40 + 12 > size) return std::string("truncated BMP file: bit masks missing");
         masks[0] = le32(data + 14 + 40);
         masks[1] = le32(data + 14 + 44);
         masks[2] = le32(data + 14 + 48);
         for (std::uint32_t m : masks) {
-            if (!isContiguousMask(m)) return fail("invalid BMP: non-contiguous colour mask");
+            if (!isContiguousMask(m)) return std::string("invalid BMP: non-contiguous colour mask");
         }
     } else if (compression == 1 || compression == 2) {
-        return fail("unsupported BMP compression (run-length encoded)");
+        return std::string("unsupported BMP compression (run-length encoded)");
     } else {
-        return fail("unsupported BMP compression type " + std::to_string(compression));
+        return std::string("unsupported BMP compression type " + std::to_string(compression));
     }
 
     // Palette for 1-, 4- and 8-bit files; indices beyond it read as black.
-    std::uint8_t palette[256][3] = {};
+    auto& palette = layout.palette;
     if (bitCount <= 8) {
         const std::uint32_t maxColours = 1u << bitCount;
         std::uint32_t count = coloursUsed == 0 ? maxColours : std::min(coloursUsed, maxColours);
         const std::size_t entrySize = infoSize == 12 ? 3 : 4;
         const std::size_t paletteStart = 14 + static_cast<std::size_t>(infoSize);
-        if (paletteStart + entrySize * count > size) return fail("truncated BMP file: palette incomplete");
+        if (paletteStart + entrySize * count > size) return std::string("truncated BMP file: palette incomplete");
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t* e = data + paletteStart + entrySize * i;
             palette[i][0] = e[0];
@@ -378,58 +395,83 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
 
     const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
     const std::uint64_t needed = static_cast<std::uint64_t>(pixelOffset) + rowBytes * static_cast<std::uint64_t>(height);
-    if (pixelOffset < 14 + infoSize || pixelOffset > size) return fail("invalid BMP: pixel data offset out of range");
+    if (pixelOffset < 14 + infoSize || pixelOffset > size) return std::string("invalid BMP: pixel data offset out of range");
     if (needed > size) {
-        return fail("truncated BMP file: " + std::to_string(size) + " bytes, pixel data needs " + std::to_string(needed));
+        return std::string("truncated BMP file: " + std::to_string(size) + " bytes, pixel data needs " + std::to_string(needed));
     }
 
-    try {
-        result.image.resize(static_cast<int>(width), static_cast<int>(height));
-    } catch (const std::bad_alloc&) {
-        return fail("out of memory reading a BMP file");
-    }
-    const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-    for (int y = 0; y < h; ++y) {
-        const int fileRow = topDown ? y : h - 1 - y;
-        const std::uint8_t* in = data + pixelOffset + rowBytes * static_cast<std::uint64_t>(fileRow);
-        std::uint8_t* out = result.image.row(y);
-        switch (bitCount) {
-            case 24:
-                std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
-                break;
-            case 32:
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t px = le32(in + 4 * x);
-                    out[3 * x + 0] = blue(px);
-                    out[3 * x + 1] = green(px);
-                    out[3 * x + 2] = red(px);
-                }
-                break;
-            case 16:
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t px = le16(in + 2 * x);
-                    out[3 * x + 0] = blue(px);
-                    out[3 * x + 1] = green(px);
-                    out[3 * x + 2] = red(px);
-                }
-                break;
-            default: {  // 1, 4, 8 bits per pixel, most significant bits first
-                const int perByte = 8 / bitCount;
-                const int indexMask = (1 << bitCount) - 1;
-                for (int x = 0; x < w; ++x) {
-                    const int byte = in[x / perByte];
-                    const int shift = 8 - bitCount * (x % perByte + 1);
-                    const int index = (byte >> shift) & indexMask;
-                    out[3 * x + 0] = palette[index][0];
-                    out[3 * x + 1] = palette[index][1];
-                    out[3 * x + 2] = palette[index][2];
-                }
-                break;
+    layout.width = static_cast<int>(width);
+    layout.height = static_cast<int>(height);
+    layout.bitCount = bitCount;
+    layout.topDown = topDown;
+    layout.pixelOffset = pixelOffset;
+    layout.rowBytes = rowBytes;
+    layout.red = MaskChannel(masks[0]);
+    layout.green = MaskChannel(masks[1]);
+    layout.blue = MaskChannel(masks[2]);
+    return {};
+}
+
+// Decodes one file row, `in` (layout.rowBytes bytes), into blue, green, red bytes.
+void decodeBmpRow(const BmpLayout& layout, const std::uint8_t* in, std::uint8_t* out) {
+    const int w = layout.width;
+    const MaskChannel& red = layout.red;
+    const MaskChannel& green = layout.green;
+    const MaskChannel& blue = layout.blue;
+    const auto& palette = layout.palette;
+    switch (layout.bitCount) {
+        case 24:
+            std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
+            break;
+        case 32:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t px = le32(in + 4 * x);
+                out[3 * x + 0] = blue(px);
+                out[3 * x + 1] = green(px);
+                out[3 * x + 2] = red(px);
             }
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t px = le16(in + 2 * x);
+                out[3 * x + 0] = blue(px);
+                out[3 * x + 1] = green(px);
+                out[3 * x + 2] = red(px);
+            }
+            break;
+        default: {  // 1, 4, 8 bits per pixel, most significant bits first
+            const int bitCount = layout.bitCount;
+            const int perByte = 8 / bitCount;
+            const int indexMask = (1 << bitCount) - 1;
+            for (int x = 0; x < w; ++x) {
+                const int byte = in[x / perByte];
+                const int shift = 8 - bitCount * (x % perByte + 1);
+                const int index = (byte >> shift) & indexMask;
+                out[3 * x + 0] = palette[index][0];
+                out[3 * x + 1] = palette[index][1];
+                out[3 * x + 2] = palette[index][2];
+            }
+            break;
         }
     }
+}
+
+}  // namespace
+
+ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
+    ImageResult result;
+    BmpLayout layout;
+    if (std::string error = parseBmpHeaders(data, size, layout); !error.empty()) {
+        result.error = std::move(error);
+        return result;
+    }
+    try {
+        result.image.resize(layout.width, layout.height);
+    } catch (const std::bad_alloc&) {
+        result.error = "out of memory reading a BMP file";
+        return result;
+    }
+    for (int y = 0; y < layout.height; ++y) decodeBmpRow(layout, data + layout.fileRowOffset(y), result.image.row(y));
     return result;
 }
 
@@ -996,7 +1038,8 @@ struct ImageRowReader::Impl {
     int height = 0;
     int next = 0;
     bool isJpeg = false;
-    ImageBuffer whole;  // BMP: the decoded picture
+    BmpLayout bmp;
+    std::vector<std::uint8_t> fileRow;  // BMP: one row as stored
 
     jpeg_decompress_struct cinfo{};
     JpegErrorManager err{};
@@ -1067,6 +1110,28 @@ struct ImageRowReader::Impl {
         return true;
     }
 
+    // BMP rows are read from where they lie in the file, so the file is never held whole.
+    bool readBmpRow() {
+        const std::uint64_t offset = bmp.fileRowOffset(next);
+        std::size_t got = 0;
+        while (got < fileRow.size()) {
+            const ssize_t n = ::pread(fd, fileRow.data() + got, fileRow.size() - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error.assign("read error: ").append(errnoText(errno));
+                return false;
+            }
+            if (n == 0) {
+                error = "truncated BMP file: it shrank while being read";
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        decodeBmpRow(bmp, fileRow.data(), row.data());
+        ++next;
+        return true;
+    }
+
     void prefixError() {
         if (!error.empty() && error.compare(0, path.size() + 2, path + ": ") != 0) error = path + ": " + error;
     }
@@ -1084,24 +1149,38 @@ std::string ImageRowReader::open(const std::string& path) {
         return d.error;
     }
     d.isJpeg = imageFileKindFor(path) == ImageFileKind::Jpeg;
-    if (!d.isJpeg) {
-        FileBytes bytes;
-        d.error = readWholeFile(path, bytes);
-        if (!d.error.empty()) return d.error;
-        ImageResult r = decodeBmp(bytes.data(), bytes.size);
-        if (!r.ok()) {
-            d.error = path + ": " + r.error;
-            return d.error;
-        }
-        d.whole = std::move(r.image);
-        d.width = d.whole.width();
-        d.height = d.whole.height();
-        return {};
-    }
     std::size_t size = 0;
     d.error = openImageFile(path, d.fd, size);
     if (!d.error.empty()) {
         d.fd = -1;
+        return d.error;
+    }
+    if (!d.isJpeg) {
+        std::uint8_t headers[kBmpHeadersMaxBytes];
+        const std::size_t want = std::min(size, kBmpHeadersMaxBytes);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::read(d.fd, headers + got, want - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                d.error = "cannot read " + path + ": " + errnoText(errno);
+                return d.error;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (std::string error = parseBmpHeaders(headers, got < want ? got : size, d.bmp); !error.empty()) {
+            d.error = path + ": " + error;
+            return d.error;
+        }
+        d.width = d.bmp.width;
+        d.height = d.bmp.height;
+        try {
+            d.row.resize(static_cast<std::size_t>(d.width) * 3);
+            d.fileRow.resize(static_cast<std::size_t>(d.bmp.rowBytes));
+        } catch (const std::bad_alloc&) {
+            d.error = path + ": out of memory";
+        }
         return d.error;
     }
     try {
@@ -1144,8 +1223,7 @@ int ImageRowReader::height() const { return impl_ && impl_->error.empty() ? impl
 const std::uint8_t* ImageRowReader::nextRow() {
     if (!impl_ || !impl_->error.empty() || impl_->next >= impl_->height) return nullptr;
     Impl& d = *impl_;
-    if (!d.isJpeg) return d.whole.row(d.next++);
-    if (!d.readJpegRow()) {
+    if (!(d.isJpeg ? d.readJpegRow() : d.readBmpRow())) {
         d.prefixError();
         return nullptr;
     }

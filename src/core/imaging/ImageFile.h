@@ -62,10 +62,10 @@ std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out
 // Writes bytes to `path` through a temporary file in the same directory and a rename.
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
 
-// Row-by-row reading, for work that needs one row of each input at a time: a JPEG is read
-// from its file and decoded as the rows are asked for, so neither its picture nor its file is
-// held whole; a BMP is read whole first (its rows are usually stored bottom-up). Rows come
-// from the top, as blue, green, red bytes.
+// Row-by-row reading, for work that needs one row of each input at a time: rows are read
+// from the file and decoded as they are asked for, so neither the picture nor the file is
+// held whole (a BMP's rows are read from wherever they lie; most files store them bottom-up).
+// Rows come from the top, as blue, green, red bytes.
 class ImageRowReader {
 public:
     ImageRowReader();

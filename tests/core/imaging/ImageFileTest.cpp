@@ -555,19 +555,27 @@ TEST(WriteTest, FailedWritesLeaveTheDestinationAlone) {
 TEST(RowStreamTest, ReaderGivesTheSameRowsAsTheWholeFileReader) {
     ScratchDir dir;
     const ImageBuffer img = photoLike(37, 21);
-    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG"}) {
+    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG"}) ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
+    // BMP kinds whose rows the reader converts one by one: palettes, masks, top-down order.
+    std::vector<std::uint8_t> palette;
+    for (int i = 0; i < 16; ++i) palette.insert(palette.end(), {static_cast<std::uint8_t>(i * 16), 7, static_cast<std::uint8_t>(255 - i)});
+    writeBytes(dir.file("p8-topdown.bmp"), makeBmp(5, -3, 8, palette, {{0, 1, 2, 15, 20, 0, 0, 0}, {3, 4, 5, 6, 7, 0, 0, 0}, {9, 9, 8, 8, 1, 0, 0, 0}}));
+    writeBytes(dir.file("p4.bmp"), makeBmp(3, 2, 4, palette, {{0x12, 0xF0, 0, 0}, {0xAB, 0x30, 0, 0}}));
+    writeBytes(dir.file("m32.bmp"), makeBmp(2, 2, 32, {}, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}},
+                                            {0x00FF0000, 0x0000FF00, 0x000000FF}));
+    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG", "p8-topdown.bmp", "p4.bmp", "m32.bmp"}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
         const ImageResult whole = readImageFile(dir.file(name));
-        ASSERT_TRUE(whole.ok());
+        ASSERT_TRUE(whole.ok()) << whole.error;
+        const int w = whole.image.width(), h = whole.image.height();
         ImageRowReader reader;
         ASSERT_EQ(reader.open(dir.file(name)), "");
-        ASSERT_EQ(reader.width(), 37);
-        ASSERT_EQ(reader.height(), 21);
-        for (int y = 0; y < 21; ++y) {
+        ASSERT_EQ(reader.width(), w);
+        ASSERT_EQ(reader.height(), h);
+        for (int y = 0; y < h; ++y) {
             const std::uint8_t* row = reader.nextRow();
             ASSERT_NE(row, nullptr) << y;
-            ASSERT_EQ(std::memcmp(row, whole.image.row(y), 37 * 3), 0) << y;
+            ASSERT_EQ(std::memcmp(row, whole.image.row(y), static_cast<std::size_t>(w) * 3), 0) << y;
         }
         EXPECT_EQ(reader.nextRow(), nullptr);
         EXPECT_EQ(reader.finish(), "");
@@ -595,6 +603,11 @@ TEST(RowStreamTest, ReaderReportsDamageEvenBeyondTheRowsUsed) {
     EXPECT_NE(unopened.finish(), "");
     writeBytes(dir.file("zero-byte.jpg"), {});
     EXPECT_NE(ImageRowReader().open(dir.file("zero-byte.jpg")), "");
+    std::vector<std::uint8_t> bmp;
+    ASSERT_EQ(encodeBmpTo(photoLike(8, 8), bmp), "");
+    bmp.resize(bmp.size() - 1);
+    writeBytes(dir.file("cut.bmp"), bmp);
+    EXPECT_NE(ImageRowReader().open(dir.file("cut.bmp")).find("cut.bmp: truncated"), std::string::npos);
 }
 
 TEST(RowStreamTest, WriterProducesTheSameBytesAsTheInMemoryEncoder) {
