@@ -137,36 +137,21 @@ int numberOr(const ParsedArgs& p, const std::string& name, int fallback) {
     return it == p.numbers.end() ? fallback : it->second;
 }
 
-// Reads several inputs, each on its own thread: decoding dominates these commands and the
-// files are independent. Returns the first error, or "".
-std::string readAll(const std::vector<std::string>& paths, std::vector<ImageResult>& results) {
-    results.assign(paths.size(), ImageResult{});
-    std::vector<std::thread> threads;
-    try {
-        for (std::size_t i = 1; i < paths.size(); ++i) {
-            threads.emplace_back([&paths, &results, i] { results[i] = imaging::readImageFile(paths[i]); });
-        }
-    } catch (const std::system_error&) {
-        // No thread available: the remaining files are read below on this thread.
-    }
-    if (!paths.empty()) results[0] = imaging::readImageFile(paths[0]);
-    for (std::size_t i = threads.size() + 1; i < paths.size(); ++i) results[i] = imaging::readImageFile(paths[i]);
-    for (std::thread& t : threads) t.join();
-    for (const ImageResult& r : results) {
-        if (!r.ok()) return r.error;
-    }
-    return {};
-}
-
 // Rows of all inputs, decoded on a helper thread and handed to the encoding thread through a
-// small ring of row slots, so that decoding and encoding overlap on two cores.
+// small ring of row slots, so that decoding and encoding overlap on two cores. Each input
+// gives its whole row and as many rows as asked of it; past those its rows come as nullptr.
+// When no thread can be started, the rows are decoded on the calling thread instead.
 class DecodedRows {
 public:
-    DecodedRows(std::vector<imaging::ImageRowReader>& readers, int width, int height)
-        : readers_(readers),
-          rowBytes_(static_cast<std::size_t>(width) * 3),
-          height_(height),
-          slots_(kSlots * readers.size() * rowBytes_) {}
+    DecodedRows(std::vector<imaging::ImageRowReader>& readers, std::vector<int> rowsPerInput)
+        : readers_(readers), rowsPerInput_(std::move(rowsPerInput)) {
+        for (std::size_t i = 0; i < readers_.size(); ++i) {
+            offsets_.push_back(slotBytes_);
+            slotBytes_ += static_cast<std::size_t>(readers_[i].width()) * 3;
+            height_ = std::max(height_, rowsPerInput_[i]);
+        }
+        slots_.resize(kSlots * slotBytes_);
+    }
 
     DecodedRows(const DecodedRows&) = delete;
     DecodedRows& operator=(const DecodedRows&) = delete;
@@ -180,33 +165,46 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-    // False when no thread could be started.
-    bool start() {
+    int height() const { return height_; }
+
+    void start() {
         try {
             thread_ = std::thread([this] { produce(); });
         } catch (const std::system_error&) {
-            return false;
+            // Decoded in next() instead.
         }
-        return true;
     }
 
     // Waits for the next row of every input; false, with `error` set, when decoding failed.
     bool next(std::vector<const std::uint8_t*>& rows, std::string& error) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ++waiting_;
-        changed_.wait(lock, [this] { return produced_ > consumed_ || done_; });
-        --waiting_;
-        if (produced_ <= consumed_) {
-            error = error_.empty() ? "input ended early" : error_;
-            return false;
+        if (!thread_.joinable()) {
+            if (consumed_ >= height_) {
+                error = "input ended early";
+                return false;
+            }
+            if (error = decodeRow(consumed_); !error.empty()) return false;
+        } else {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ++waiting_;
+            changed_.wait(lock, [this] { return produced_ > consumed_ || done_; });
+            --waiting_;
+            if (produced_ <= consumed_) {
+                error = error_.empty() ? "input ended early" : error_;
+                return false;
+            }
         }
-        const std::size_t slot = static_cast<std::size_t>(consumed_ % kSlots);
-        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = slotRow(slot, i);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i] = consumed_ < rowsPerInput_[i] ? slotRow(consumed_, i) : nullptr;
+        }
         return true;
     }
 
     // The rows given by the last next() may be overwritten from now on.
     void release() {
+        if (!thread_.joinable()) {
+            ++consumed_;
+            return;
+        }
         bool wake = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -218,6 +216,7 @@ public:
 
     // Waits until the inputs have been read to their end; returns the first error, or "".
     std::string finish() {
+        if (!thread_.joinable()) return finishReaders();
         std::unique_lock<std::mutex> lock(mutex_);
         ++waiting_;
         changed_.wait(lock, [this] { return done_; });
@@ -228,8 +227,27 @@ public:
 private:
     static constexpr int kSlots = 32;
 
-    std::uint8_t* slotRow(std::size_t slot, std::size_t input) {
-        return slots_.data() + (slot * readers_.size() + input) * rowBytes_;
+    std::uint8_t* slotRow(int y, std::size_t input) {
+        return slots_.data() + static_cast<std::size_t>(y % kSlots) * slotBytes_ + offsets_[input];
+    }
+
+    // Row y of every input that has one, into its slot.
+    std::string decodeRow(int y) {
+        for (std::size_t i = 0; i < readers_.size(); ++i) {
+            if (y >= rowsPerInput_[i]) continue;
+            const std::uint8_t* row = readers_[i].nextRow();
+            if (row == nullptr) return readers_[i].error();
+            std::memcpy(slotRow(y, i), row, static_cast<std::size_t>(readers_[i].width()) * 3);
+        }
+        return {};
+    }
+
+    // Damage past the rows used is an error too.
+    std::string finishReaders() {
+        for (imaging::ImageRowReader& reader : readers_) {
+            if (std::string error = reader.finish(); !error.empty()) return error;
+        }
+        return {};
     }
 
     void produce() {
@@ -242,15 +260,7 @@ private:
                 --waiting_;
                 if (stop_) break;
             }
-            const std::size_t slot = static_cast<std::size_t>(y % kSlots);
-            for (std::size_t i = 0; i < readers_.size() && error.empty(); ++i) {
-                const std::uint8_t* row = readers_[i].nextRow();
-                if (row == nullptr) {
-                    error = readers_[i].error();
-                } else {
-                    std::memcpy(slotRow(slot, i), row, rowBytes_);
-                }
-            }
+            error = decodeRow(y);
             bool wake = !error.empty();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -259,13 +269,13 @@ private:
             }
             if (wake) changed_.notify_all();
         }
-        // Damage past the rows used is an error too; not worth finding once the writer gave up.
+        // Not worth reading on once the writer gave up.
         bool stopped = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopped = stop_;
         }
-        for (std::size_t i = 0; i < readers_.size() && error.empty() && !stopped; ++i) error = readers_[i].finish();
+        if (error.empty() && !stopped) error = finishReaders();
         {
             std::lock_guard<std::mutex> lock(mutex_);
             error_ = error;
@@ -275,8 +285,10 @@ private:
     }
 
     std::vector<imaging::ImageRowReader>& readers_;
-    const std::size_t rowBytes_;
-    const int height_;
+    const std::vector<int> rowsPerInput_;
+    std::vector<std::size_t> offsets_;  // of each input's row within a slot
+    std::size_t slotBytes_ = 0;
+    int height_ = 0;
     std::vector<std::uint8_t> slots_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -289,40 +301,95 @@ private:
     std::thread thread_;
 };
 
-// Streams rows from the inputs through `makeRow` into a JPEG at `outPath`, decoding on one
-// thread and encoding on this one: no whole picture is held, which also saves the time of
-// touching fresh memory for the inputs and the result. The inputs are read to their end
-// before the output is committed, so damage past the rows used is still reported and leaves
-// nothing at `outPath`. Returns nullopt, having written nothing, when no thread can be
-// started; the caller then takes the whole-picture way.
-template <typename MakeRow>
-std::optional<std::string> streamToJpeg(const std::vector<std::string>& inputs, const std::string& outPath,
-                                        MakeRow makeRow, int& width) {
-    std::vector<imaging::ImageRowReader> readers(inputs.size());
-    int height = 0;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        if (std::string error = readers[i].open(inputs[i]); !error.empty()) return error;
+bool isJpegPath(const std::string& path) { return imaging::imageFileKindFor(path) == imaging::ImageFileKind::Jpeg; }
+
+// The output file, written row by row as a JPEG or a BMP by its name.
+class RowSink {
+public:
+    std::string open(const std::string& path, int width, int height) {
+        jpeg_ = isJpegPath(path);
+        return jpeg_ ? jpegWriter_.open(path, width, height, 100) : bmpWriter_.open(path, width, height);
+    }
+    std::string writeRow(const std::uint8_t* row) {
+        return jpeg_ ? jpegWriter_.writeRow(row) : bmpWriter_.writeRow(row);
+    }
+    std::string commit() { return jpeg_ ? jpegWriter_.commit() : bmpWriter_.commit(); }
+
+private:
+    bool jpeg_ = false;
+    imaging::JpegRowWriter jpegWriter_;
+    imaging::BmpRowWriter bmpWriter_;
+};
+
+// Opens every input; `width` and `height` become the least of theirs.
+std::string openInputs(const std::vector<std::string>& paths, std::vector<imaging::ImageRowReader>& readers,
+                       int& width, int& height) {
+    readers = std::vector<imaging::ImageRowReader>(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (std::string error = readers[i].open(paths[i]); !error.empty()) return error;
         width = i == 0 ? readers[i].width() : std::min(width, readers[i].width());
         height = i == 0 ? readers[i].height() : std::min(height, readers[i].height());
     }
-    DecodedRows decoded(readers, width, height);
-    if (!decoded.start()) return std::nullopt;
-    imaging::JpegRowWriter writer;
-    if (std::string error = writer.open(outPath, width, height, 100); !error.empty()) return error;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * 3);
-    std::vector<const std::uint8_t*> rows(inputs.size());
-    std::string error;
-    for (int y = 0; y < height; ++y) {
-        if (!decoded.next(rows, error)) return error;
-        makeRow(rows, out.data());
-        decoded.release();
-        if (error = writer.writeRow(out.data()); !error.empty()) return error;
-    }
-    if (error = decoded.finish(); !error.empty()) return error;
-    return writer.commit();
+    return {};
 }
 
-bool isJpegPath(const std::string& path) { return imaging::imageFileKindFor(path) == imaging::ImageFileKind::Jpeg; }
+// Streams the inputs' rows through `consume` (which writes the output rows), decoding on one
+// thread and encoding on this one: no whole picture is held, which also saves the time of
+// touching fresh memory for the inputs and the result. The inputs are read to their end
+// before the output is committed, so damage past the rows used is still reported and leaves
+// nothing at the output. Returns "" on success or the first error.
+template <typename Consume>
+std::string streamRows(std::vector<imaging::ImageRowReader>& readers, std::vector<int> rowsPerInput,
+                       RowSink& sink, Consume consume) {
+    DecodedRows decoded(readers, std::move(rowsPerInput));
+    decoded.start();
+    std::vector<const std::uint8_t*> rows(readers.size());
+    std::string error;
+    for (int y = 0; y < decoded.height(); ++y) {
+        if (!decoded.next(rows, error)) return error;
+        error = consume(rows);
+        decoded.release();
+        if (!error.empty()) return error;
+    }
+    if (error = decoded.finish(); !error.empty()) return error;
+    return sink.commit();
+}
+
+// One output row per input row.
+template <typename MakeRow>
+std::string streamEachRow(const std::vector<std::string>& inputs, const std::string& outPath, MakeRow makeRow) {
+    std::vector<imaging::ImageRowReader> readers;
+    int width = 0, height = 0;
+    if (std::string error = openInputs(inputs, readers, width, height); !error.empty()) return error;
+    RowSink sink;
+    if (std::string error = sink.open(outPath, width, height); !error.empty()) return error;
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * 3);
+    return streamRows(readers, std::vector<int>(inputs.size(), height), sink,
+                      [&](const std::vector<const std::uint8_t*>& rows) {
+                          makeRow(rows, out.data(), width);
+                          return sink.writeRow(out.data());
+                      });
+}
+
+// The blended composite: the green band is read as far as the composite's last JPEG blocks
+// reach, the other bands as far as the composite.
+std::string streamBlended(const std::vector<std::string>& bands, const std::string& outPath, int red, int blue) {
+    std::vector<imaging::ImageRowReader> readers;
+    int width = 0, height = 0;
+    if (std::string error = openInputs(bands, readers, width, height); !error.empty()) return error;
+    imaging::Mer2RgbRowPass pass;
+    if (std::string error = pass.configure(red, blue, width, height, readers[1].width(), readers[1].height());
+        !error.empty()) {
+        return error;
+    }
+    RowSink sink;
+    if (std::string error = sink.open(outPath, width, height); !error.empty()) return error;
+    const imaging::Mer2RgbRowPass::Emit emit = [&sink](const std::uint8_t* row) { return sink.writeRow(row); };
+    return streamRows(readers, {height, pass.rowsToPush(), height}, sink,
+                      [&](const std::vector<const std::uint8_t*>& rows) {
+                          return pass.push(rows[0], rows[1], rows[2], emit);
+                      });
+}
 
 }  // namespace
 
@@ -344,28 +411,14 @@ int runAnaglyphCommand(const std::vector<std::string>& args) {
     settings.contrast = numberOr(p, "--contrast", 16);
     settings.brightness = numberOr(p, "--brightness", 30);
 
-    const std::string& out = p.positional[2];
-    if (isJpegPath(out)) {
-        imaging::AnaglyphRowPass pass;
-        int width = 0;
-        const std::optional<std::string> error = streamToJpeg(
-            {p.positional[0], p.positional[1]}, out,
-            [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
-                if (pass.width() != width) pass.configure(settings, width);
-                pass.run(rows[0], rows[1], row);
-            },
-            width);
-        if (error) return error->empty() ? kExitOk : failure(cmd, *error);
-    }
-    std::vector<ImageResult> inputs;
-    if (std::string error = readAll({p.positional[0], p.positional[1]}, inputs); !error.empty()) {
-        return failure(cmd, error);
-    }
-    ImageBuffer result;
-    imaging::buildAnaglyph(inputs[0].image, inputs[1].image, settings, result);
-    if (result.isEmpty()) return failure(cmd, "the anaglyph is empty");
-    if (std::string error = imaging::writeImageFile(result, out); !error.empty()) return failure(cmd, error);
-    return kExitOk;
+    imaging::AnaglyphRowPass pass;
+    const std::string error = streamEachRow(
+        {p.positional[0], p.positional[1]}, p.positional[2],
+        [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
+            if (pass.width() != width) pass.configure(settings, width);
+            pass.run(rows[0], rows[1], row);
+        });
+    return error.empty() ? kExitOk : failure(cmd, error);
 }
 
 int runCompositeCommand(const std::vector<std::string>& args) {
@@ -379,36 +432,18 @@ int runCompositeCommand(const std::vector<std::string>& args) {
     if (p.positional.size() != 4) return usageError(cmd, "expected RED GREEN BLUE OUT");
     if (!p.flags_mer2rgb && !p.numbers.empty()) return usageError(cmd, "--red and --blue need --mer2rgb");
 
+    const std::vector<std::string> bands = {p.positional[0], p.positional[1], p.positional[2]};
     const std::string& out = p.positional[3];
-    if (!p.flags_mer2rgb && isJpegPath(out)) {
-        int width = 0;
-        const std::optional<std::string> error = streamToJpeg(
-            {p.positional[0], p.positional[1], p.positional[2]}, out,
-            [&width](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row) {
-                imaging::combineAllChannelsRow(rows[0], rows[1], rows[2], row, width);
-            },
-            width);
-        if (error) return error->empty() ? kExitOk : failure(cmd, *error);
-    }
-    std::vector<ImageResult> bands;
-    if (std::string error = readAll({p.positional[0], p.positional[1], p.positional[2]}, bands); !error.empty()) {
-        return failure(cmd, error);
-    }
-    ImageBuffer result;
-    if (p.flags_mer2rgb) {
-        const int red = numberOr(p, "--red", imaging::kMer2RgbDefaultRed);
-        const int blue = numberOr(p, "--blue", imaging::kMer2RgbDefaultBlue);
-        if (std::string error =
-                imaging::mer2rgbCombination(bands[0].image, bands[1].image, bands[2].image, red, blue, result);
-            !error.empty()) {
-            return failure(cmd, error);
-        }
+    std::string error;
+    if (!p.flags_mer2rgb) {
+        error = streamEachRow(bands, out, [](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
+            imaging::combineAllChannelsRow(rows[0], rows[1], rows[2], row, width);
+        });
     } else {
-        imaging::straightCombination(bands[0].image, bands[1].image, bands[2].image, result);
+        error = streamBlended(bands, out, numberOr(p, "--red", imaging::kMer2RgbDefaultRed),
+                              numberOr(p, "--blue", imaging::kMer2RgbDefaultBlue));
     }
-    if (result.isEmpty()) return failure(cmd, "the composite is empty");
-    if (std::string error = imaging::writeImageFile(result, out); !error.empty()) return failure(cmd, error);
-    return kExitOk;
+    return error.empty() ? kExitOk : failure(cmd, error);
 }
 
 int runSunsetCommand(const std::vector<std::string>& args) {

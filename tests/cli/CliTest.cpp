@@ -1,6 +1,7 @@
 // keldar-cli as a user runs it: a separate process, its output, its exit status and its files.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -176,6 +177,30 @@ TEST_F(Cli, SampleThenImagePipelines)
                       anaglyph + "' --merge 50 --contrast 16 --brightness 30");
     EXPECT_EQ(a.status, 0) << a.err;
     EXPECT_GT(fs::file_size(anaglyph), 1000u);
+
+    // A BMP holds every row: 54 header bytes and 4-byte aligned rows of the pair's size.
+    const std::string rightPath = sample + "/" + right, leftPath = sample + "/" + lefts.front();
+    const std::string bmp = path("blend.bmp");
+    const CliRun c = run("composite '" + rightPath + "' '" + leftPath + "' '" + rightPath + "' '" + bmp + "' --mer2rgb");
+    ASSERT_EQ(c.status, 0) << c.err;
+    const std::string written = readFile(bmp);
+    ASSERT_GT(written.size(), 54u);
+    const auto le32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(written[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(written[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(written[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(written[at + 3])) << 24;
+    };
+    EXPECT_EQ(written.substr(0, 2), "BM");
+    EXPECT_EQ(written.size(), 54 + (le32(18) * 3 + 3) / 4 * 4 * le32(22));
+    // A failing run over it leaves it as it was, and nothing beside it.
+    std::ofstream(path("cut.jpg"), std::ios::binary) << readFile(leftPath).substr(0, 4000);
+    const CliRun failed = run("anaglyph '" + rightPath + "' '" + path("cut.jpg") + "' '" + bmp + "'");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(contains(failed.err, "cut.jpg")) << failed.err;
+    EXPECT_EQ(readFile(bmp), written);
+    for (const auto& entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 
     // Every name decodes; the sample's products are valid identifiers.
     const CliRun decoded = run("decode --json '" + sample + "/" + lefts.front() + "'");

@@ -13,6 +13,7 @@
 #include <random>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,13 +89,11 @@ void cmykRowToBgr(const std::uint8_t* in, std::uint8_t* out, int width, bool inv
     }
 }
 
-// Reads the header, checks the limits and starts decompression into blue, green, red rows
-// (or CMYK rows for ink-based files). Must run inside a frame that has called setjmp on the
-// error manager; no object with a destructor may live in this frame. Returns false, with
-// `error` set, when the picture is outside the limits.
-bool beginJpegDecompress(jpeg_decompress_struct& cinfo, const std::uint8_t* data, std::size_t size,
-                         std::string& error, bool& cmyk) {
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+// Reads the header from the source set on `cinfo`, checks the limits and starts decompression
+// into blue, green, red rows (or CMYK rows for ink-based files). Must run inside a frame that
+// has called setjmp on the error manager; no object with a destructor may live in this frame.
+// Returns false, with `error` set, when the picture is outside the limits.
+bool beginJpegDecompress(jpeg_decompress_struct& cinfo, std::string& error, bool& cmyk) {
     jpeg_read_header(&cinfo, TRUE);
     error = checkImageLimits(cinfo.image_width, cinfo.image_height);
     if (!error.empty()) return false;
@@ -121,7 +120,8 @@ bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& ima
     }
     jpeg_create_decompress(&cinfo);
     bool cmyk = false;
-    if (!beginJpegDecompress(cinfo, data, size, error, cmyk)) {
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    if (!beginJpegDecompress(cinfo, error, cmyk)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -288,24 +288,41 @@ ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size) {
     return result;
 }
 
-ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
-    ImageResult result;
-    auto fail = [&result](std::string message) {
-        result.error = std::move(message);
-        result.image = ImageBuffer();
-        return result;
-    };
-    if (data == nullptr || size == 0) return fail("empty BMP data");
-    if (size < 2 || data[0] != 'B' || data[1] != 'M') return fail("not a BMP file (no \"BM\" signature)");
-    if (size < 14 + 12) return fail("truncated BMP file: header incomplete");
+namespace {
+
+// What a BMP file's headers say about its pixels: enough to decode any of its rows.
+struct BmpLayout {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0;
+    bool topDown = false;
+    std::uint32_t pixelOffset = 0;
+    std::uint64_t rowBytes = 0;  // one file row, fill included
+    MaskChannel red{0}, green{0}, blue{0};
+    std::uint8_t palette[256][3] = {};
+
+    std::uint64_t fileRowOffset(int y) const {
+        return pixelOffset + rowBytes * static_cast<std::uint64_t>(topDown ? y : height - 1 - y);
+    }
+};
+
+// Every header, palette and mask of a BMP lies within its first bytes up to this many.
+constexpr std::size_t kBmpHeadersMaxBytes = 14 + 124 + 256 * 4;
+
+// Checks and reads the headers of a BMP file of `size` bytes, of which `data` holds at least
+// the first min(size, kBmpHeadersMaxBytes); "" or what is wrong with the file.
+std::string parseBmpHeaders(const std::uint8_t* data, std::size_t size, BmpLayout& layout) {
+    if (data == nullptr || size == 0) return std::string("empty BMP data");
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') return std::string("not a BMP file (no \"BM\" signature)");
+    if (size < 14 + 12) return std::string("truncated BMP file: header incomplete");
 
     const std::uint32_t pixelOffset = le32(data + 10);
     const std::uint32_t infoSize = le32(data + 14);
     if (infoSize != 12 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 64 &&
         infoSize != 108 && infoSize != 124) {
-        return fail("unsupported BMP header size " + std::to_string(infoSize));
+        return std::string("unsupported BMP header size " + std::to_string(infoSize));
     }
-    if (14 + static_cast<std::size_t>(infoSize) > size) return fail("truncated BMP file: header incomplete");
+    if (14 + static_cast<std::size_t>(infoSize) > size) return std::string("truncated BMP file: header incomplete");
 
     const std::uint8_t* info = data + 14;
     long long width = 0;
@@ -325,16 +342,16 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
         coloursUsed = le32(info + 32);
     }
     const bool topDown = height < 0;
-    if (width < 0) return fail("invalid BMP: negative width " + std::to_string(width));
+    if (width < 0) return std::string("invalid BMP: negative width " + std::to_string(width));
     if (topDown) height = -height;  // INT32_MIN negates fine in long long and then fails the limit
     if (width == 0 || height == 0) {
-        return fail("invalid BMP: empty image " + std::to_string(width) + " x " + std::to_string(height));
+        return std::string("invalid BMP: empty image " + std::to_string(width) + " x " + std::to_string(height));
     }
     const std::string limitError = checkImageLimits(width, height);
-    if (!limitError.empty()) return fail("BMP " + limitError);
+    if (!limitError.empty()) return std::string("BMP " + limitError);
 
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-        return fail("unsupported BMP bit depth " + std::to_string(bitCount));
+        return std::string("unsupported BMP bit depth " + std::to_string(bitCount));
     }
 
     // Channel masks for 16- and 32-bit files.
@@ -351,27 +368,27 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
         }
     } else if ((compression == 3 || compression == 6) && (bitCount == 16 || bitCount == 32)) {
         // Masks follow a 40-byte header, or sit inside a larger one at the same place.
-        if (14 + 40 + 12 > size) return fail("truncated BMP file: bit masks missing");
+        if (14 + 40 + 12 > size) return std::string("truncated BMP file: bit masks missing");
         masks[0] = le32(data + 14 + 40);
         masks[1] = le32(data + 14 + 44);
         masks[2] = le32(data + 14 + 48);
         for (std::uint32_t m : masks) {
-            if (!isContiguousMask(m)) return fail("invalid BMP: non-contiguous colour mask");
+            if (!isContiguousMask(m)) return std::string("invalid BMP: non-contiguous colour mask");
         }
     } else if (compression == 1 || compression == 2) {
-        return fail("unsupported BMP compression (run-length encoded)");
+        return std::string("unsupported BMP compression (run-length encoded)");
     } else {
-        return fail("unsupported BMP compression type " + std::to_string(compression));
+        return std::string("unsupported BMP compression type " + std::to_string(compression));
     }
 
     // Palette for 1-, 4- and 8-bit files; indices beyond it read as black.
-    std::uint8_t palette[256][3] = {};
+    auto& palette = layout.palette;
     if (bitCount <= 8) {
         const std::uint32_t maxColours = 1u << bitCount;
         std::uint32_t count = coloursUsed == 0 ? maxColours : std::min(coloursUsed, maxColours);
         const std::size_t entrySize = infoSize == 12 ? 3 : 4;
         const std::size_t paletteStart = 14 + static_cast<std::size_t>(infoSize);
-        if (paletteStart + entrySize * count > size) return fail("truncated BMP file: palette incomplete");
+        if (paletteStart + entrySize * count > size) return std::string("truncated BMP file: palette incomplete");
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t* e = data + paletteStart + entrySize * i;
             palette[i][0] = e[0];
@@ -382,58 +399,83 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
 
     const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
     const std::uint64_t needed = static_cast<std::uint64_t>(pixelOffset) + rowBytes * static_cast<std::uint64_t>(height);
-    if (pixelOffset < 14 + infoSize || pixelOffset > size) return fail("invalid BMP: pixel data offset out of range");
+    if (pixelOffset < 14 + infoSize || pixelOffset > size) return std::string("invalid BMP: pixel data offset out of range");
     if (needed > size) {
-        return fail("truncated BMP file: " + std::to_string(size) + " bytes, pixel data needs " + std::to_string(needed));
+        return std::string("truncated BMP file: " + std::to_string(size) + " bytes, pixel data needs " + std::to_string(needed));
     }
 
-    try {
-        result.image.resize(static_cast<int>(width), static_cast<int>(height));
-    } catch (const std::bad_alloc&) {
-        return fail("out of memory reading a BMP file");
-    }
-    const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-    for (int y = 0; y < h; ++y) {
-        const int fileRow = topDown ? y : h - 1 - y;
-        const std::uint8_t* in = data + pixelOffset + rowBytes * static_cast<std::uint64_t>(fileRow);
-        std::uint8_t* out = result.image.row(y);
-        switch (bitCount) {
-            case 24:
-                std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
-                break;
-            case 32:
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t px = le32(in + 4 * x);
-                    out[3 * x + 0] = blue(px);
-                    out[3 * x + 1] = green(px);
-                    out[3 * x + 2] = red(px);
-                }
-                break;
-            case 16:
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t px = le16(in + 2 * x);
-                    out[3 * x + 0] = blue(px);
-                    out[3 * x + 1] = green(px);
-                    out[3 * x + 2] = red(px);
-                }
-                break;
-            default: {  // 1, 4, 8 bits per pixel, most significant bits first
-                const int perByte = 8 / bitCount;
-                const int indexMask = (1 << bitCount) - 1;
-                for (int x = 0; x < w; ++x) {
-                    const int byte = in[x / perByte];
-                    const int shift = 8 - bitCount * (x % perByte + 1);
-                    const int index = (byte >> shift) & indexMask;
-                    out[3 * x + 0] = palette[index][0];
-                    out[3 * x + 1] = palette[index][1];
-                    out[3 * x + 2] = palette[index][2];
-                }
-                break;
+    layout.width = static_cast<int>(width);
+    layout.height = static_cast<int>(height);
+    layout.bitCount = bitCount;
+    layout.topDown = topDown;
+    layout.pixelOffset = pixelOffset;
+    layout.rowBytes = rowBytes;
+    layout.red = MaskChannel(masks[0]);
+    layout.green = MaskChannel(masks[1]);
+    layout.blue = MaskChannel(masks[2]);
+    return {};
+}
+
+// Decodes one file row, `in` (layout.rowBytes bytes), into blue, green, red bytes.
+void decodeBmpRow(const BmpLayout& layout, const std::uint8_t* in, std::uint8_t* out) {
+    const int w = layout.width;
+    const MaskChannel& red = layout.red;
+    const MaskChannel& green = layout.green;
+    const MaskChannel& blue = layout.blue;
+    const auto& palette = layout.palette;
+    switch (layout.bitCount) {
+        case 24:
+            std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
+            break;
+        case 32:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t px = le32(in + 4 * x);
+                out[3 * x + 0] = blue(px);
+                out[3 * x + 1] = green(px);
+                out[3 * x + 2] = red(px);
             }
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t px = le16(in + 2 * x);
+                out[3 * x + 0] = blue(px);
+                out[3 * x + 1] = green(px);
+                out[3 * x + 2] = red(px);
+            }
+            break;
+        default: {  // 1, 4, 8 bits per pixel, most significant bits first
+            const int bitCount = layout.bitCount;
+            const int perByte = 8 / bitCount;
+            const int indexMask = (1 << bitCount) - 1;
+            for (int x = 0; x < w; ++x) {
+                const int byte = in[x / perByte];
+                const int shift = 8 - bitCount * (x % perByte + 1);
+                const int index = (byte >> shift) & indexMask;
+                out[3 * x + 0] = palette[index][0];
+                out[3 * x + 1] = palette[index][1];
+                out[3 * x + 2] = palette[index][2];
+            }
+            break;
         }
     }
+}
+
+}  // namespace
+
+ImageResult decodeBmp(const std::uint8_t* data, std::size_t size) {
+    ImageResult result;
+    BmpLayout layout;
+    if (std::string error = parseBmpHeaders(data, size, layout); !error.empty()) {
+        result.error = std::move(error);
+        return result;
+    }
+    try {
+        result.image.resize(layout.width, layout.height);
+    } catch (const std::bad_alloc&) {
+        result.error = "out of memory reading a BMP file";
+        return result;
+    }
+    for (int y = 0; y < layout.height; ++y) decodeBmpRow(layout, data + layout.fileRowOffset(y), result.image.row(y));
     return result;
 }
 
@@ -447,9 +489,10 @@ struct FileBytes {
     const std::uint8_t* data() const { return storage.get(); }
 };
 
-std::string readWholeFile(const std::string& path, FileBytes& out) {
-    out = FileBytes{};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens an image file for reading after the checks every reader makes; on success `fd` is
+// open and `size` is the file's size.
+std::string openImageFile(const std::string& path, int& fd, std::size_t& size) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return "cannot open " + path + ": " + errnoText(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -469,7 +512,15 @@ std::string readWholeFile(const std::string& path, FileBytes& out) {
         ::close(fd);
         return "cannot read " + path + ": file larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
     }
-    const std::size_t capacity = static_cast<std::size_t>(st.st_size);
+    size = static_cast<std::size_t>(st.st_size);
+    return {};
+}
+
+std::string readWholeFile(const std::string& path, FileBytes& out) {
+    out = FileBytes{};
+    int fd = -1;
+    std::size_t capacity = 0;
+    if (std::string error = openImageFile(path, fd, capacity); !error.empty()) return error;
     out.storage.reset(new (std::nothrow) std::uint8_t[capacity]);
     if (!out.storage) {
         ::close(fd);
@@ -539,35 +590,52 @@ std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality) {
     return out;
 }
 
-std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out) {
-    out.clear();
-    if (image.isEmpty()) return "cannot encode an empty image";
-    const std::size_t stride = ImageBuffer::strideFor(image.width());  // BMP rows pad to 4 as ours do
-    const std::size_t pixelBytes = stride * static_cast<std::size_t>(image.height());
-    if (pixelBytes > 0xFFFFFFFFu - 54) return "image too large for a BMP file";
-    try {
-        out.assign(54 + pixelBytes, 0);
-    } catch (const std::bad_alloc&) {
-        return "out of memory encoding BMP";
-    }
-    std::uint8_t* h = out.data();
+namespace {
+
+constexpr std::size_t kBmpHeaderBytes = 54;
+
+// The file header and info header of a 24-bit bottom-up BMP; "" or why no such file can hold
+// the picture.
+std::string makeBmpHeader(int width, int height, std::uint8_t (&h)[kBmpHeaderBytes]) {
+    const std::size_t stride = ImageBuffer::strideFor(width);  // BMP rows pad to 4 as ours do
+    const std::size_t pixelBytes = stride * static_cast<std::size_t>(height);
+    if (pixelBytes > 0xFFFFFFFFu - kBmpHeaderBytes) return "image too large for a BMP file";
+    std::memset(h, 0, sizeof h);
     h[0] = 'B';
     h[1] = 'M';
-    put32(h + 2, static_cast<std::uint32_t>(out.size()));
-    put32(h + 10, 54);
+    put32(h + 2, static_cast<std::uint32_t>(kBmpHeaderBytes + pixelBytes));
+    put32(h + 10, kBmpHeaderBytes);
     put32(h + 14, 40);
-    put32(h + 18, static_cast<std::uint32_t>(image.width()));
-    put32(h + 22, static_cast<std::uint32_t>(image.height()));  // positive: bottom-up rows
+    put32(h + 18, static_cast<std::uint32_t>(width));
+    put32(h + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
     put16(h + 26, 1);
     put16(h + 28, 24);
     put32(h + 30, 0);
     put32(h + 34, static_cast<std::uint32_t>(pixelBytes));
     put32(h + 38, 2835);  // 72 dots per inch
     put32(h + 42, 2835);
+    return {};
+}
+
+}  // namespace
+
+std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (image.isEmpty()) return "cannot encode an empty image";
+    std::uint8_t header[kBmpHeaderBytes];
+    if (std::string error = makeBmpHeader(image.width(), image.height(), header); !error.empty()) return error;
+    const std::size_t stride = ImageBuffer::strideFor(image.width());
+    try {
+        out.assign(kBmpHeaderBytes + stride * static_cast<std::size_t>(image.height()), 0);
+    } catch (const std::bad_alloc&) {
+        return "out of memory encoding BMP";
+    }
+    std::memcpy(out.data(), header, kBmpHeaderBytes);
     const std::size_t rowBytes = static_cast<std::size_t>(image.width()) * 3;
     for (int y = 0; y < image.height(); ++y) {
         // Copy the pixels only; the fill bytes stay zero whatever the buffer holds there.
-        std::memcpy(out.data() + 54 + stride * static_cast<std::size_t>(image.height() - 1 - y), image.row(y), rowBytes);
+        std::memcpy(out.data() + kBmpHeaderBytes + stride * static_cast<std::size_t>(image.height() - 1 - y),
+                    image.row(y), rowBytes);
     }
     return {};
 }
@@ -623,6 +691,28 @@ public:
             }
             done += static_cast<std::size_t>(n);
         }
+        return {};
+    }
+
+    std::string writeAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return failure(errno);
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return {};
+    }
+
+    // Sets the file to `size` bytes, claiming the disk space at once where the file system
+    // can, so that a full disk is reported before any work is spent on the rows.
+    std::string reserve(std::uint64_t size) {
+        const int err = ::posix_fallocate(fd_, 0, static_cast<off_t>(size));
+        if (err != 0 && err != EINVAL && err != EOPNOTSUPP) return failure(err);
+        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return failure(errno);
         return {};
     }
 
@@ -738,6 +828,56 @@ void fdTermDestination(j_compress_ptr cinfo) {
     const std::size_t used = kDestinationBufferBytes - d->pub.free_in_buffer;
     if (!writeFully(d->fd, d->buffer, used, d->writeErrno)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
+
+// libjpeg source that reads a file descriptor a buffer at a time, so that a JPEG decoded row
+// by row never has its whole file in memory. The end of the file inside the picture is
+// reported as libjpeg's memory source reports it (a premature end, which the error manager
+// turns into an error); a read failure ends the decompression with its errno kept.
+struct FdSource {
+    jpeg_source_mgr pub;
+    int fd;
+    int readErrno;
+    JOCTET* buffer;
+    std::size_t capacity;
+};
+
+void fdInitSource(j_decompress_ptr) {}
+void fdTermSource(j_decompress_ptr) {}
+
+boolean fdFillInputBuffer(j_decompress_ptr cinfo) {
+    auto* s = reinterpret_cast<FdSource*>(cinfo->src);
+    ssize_t n = 0;
+    do {
+        n = ::read(s->fd, s->buffer, s->capacity);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        s->readErrno = errno;
+        ERREXIT(cinfo, JERR_FILE_READ);
+    }
+    if (n == 0) {
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        s->buffer[0] = 0xFF;
+        s->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    s->pub.next_input_byte = s->buffer;
+    s->pub.bytes_in_buffer = static_cast<std::size_t>(n);
+    return TRUE;
+}
+
+void fdSkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    auto* s = reinterpret_cast<FdSource*>(cinfo->src);
+    auto left = static_cast<std::size_t>(count);
+    while (left > s->pub.bytes_in_buffer) {
+        left -= s->pub.bytes_in_buffer;
+        fdFillInputBuffer(cinfo);
+    }
+    s->pub.next_input_byte += left;
+    s->pub.bytes_in_buffer -= left;
+}
+
+constexpr std::size_t kSourceBufferBytes = 256 * 1024;
 
 }  // namespace
 
@@ -857,17 +997,115 @@ std::string JpegRowWriter::commit() {
     return {};
 }
 
+// ---- row-by-row BMP writing -------------------------------------------------------------------
+
+struct BmpRowWriter::Impl {
+    TempFile file;
+    std::string path;
+    int width = 0;
+    int height = 0;
+    int next = 0;  // rows written, from the top
+    std::vector<std::uint8_t> row;  // one file row; its fill bytes stay zero
+    bool failed = false;
+    bool committed = false;
+
+    std::string fail(std::string message) {
+        failed = true;
+        file.discard();
+        return message;
+    }
+};
+
+BmpRowWriter::BmpRowWriter() = default;
+BmpRowWriter::~BmpRowWriter() = default;
+
+std::string BmpRowWriter::open(const std::string& path, int width, int height, ExistingFile existing) {
+    impl_ = std::make_unique<Impl>();
+    Impl& d = *impl_;
+    d.path = path;
+    if (width <= 0 || height <= 0) {
+        return d.fail("cannot write " + path + ": invalid BMP size " + std::to_string(width) + " x " +
+                      std::to_string(height));
+    }
+    std::uint8_t header[kBmpHeaderBytes];
+    if (std::string error = makeBmpHeader(width, height, header); !error.empty()) {
+        return d.fail("cannot write " + path + ": " + error);
+    }
+    d.width = width;
+    d.height = height;
+    try {
+        d.row.assign(ImageBuffer::strideFor(width), 0);
+    } catch (const std::bad_alloc&) {
+        return d.fail("cannot write " + path + ": out of memory");
+    }
+    if (std::string error = d.file.create(path, existing); !error.empty()) return d.fail(error);
+    const std::uint64_t size = kBmpHeaderBytes + static_cast<std::uint64_t>(d.row.size()) * height;
+    if (std::string error = d.file.reserve(size); !error.empty()) return d.fail(error);
+    if (std::string error = d.file.writeAllAt(header, kBmpHeaderBytes, 0); !error.empty()) return d.fail(error);
+    return {};
+}
+
+std::string BmpRowWriter::writeRow(const std::uint8_t* row) {
+    if (!impl_ || impl_->failed || impl_->committed) return "BMP writer is not open";
+    Impl& d = *impl_;
+    if (d.next >= d.height) return d.fail("cannot write " + d.path + ": more rows than the picture has");
+    std::memcpy(d.row.data(), row, static_cast<std::size_t>(d.width) * 3);
+    const std::uint64_t offset = kBmpHeaderBytes + static_cast<std::uint64_t>(d.row.size()) * (d.height - 1 - d.next);
+    if (std::string error = d.file.writeAllAt(d.row.data(), d.row.size(), offset); !error.empty()) {
+        return d.fail(error);
+    }
+    ++d.next;
+    return {};
+}
+
+std::string BmpRowWriter::commit() {
+    if (!impl_ || impl_->failed || impl_->committed) return "BMP writer is not open";
+    Impl& d = *impl_;
+    if (d.next != d.height) {
+        return d.fail("cannot write " + d.path + ": only " + std::to_string(d.next) + " of " +
+                      std::to_string(d.height) + " rows given");
+    }
+    d.failed = true;  // until the commit succeeds; a failed commit has removed the file
+    if (std::string error = d.file.commit(); !error.empty()) return error;
+    d.failed = false;
+    d.committed = true;
+    return {};
+}
+
 // ---- row-by-row reading -------------------------------------------------------------------
 
 struct ImageRowReader::Impl {
     std::string path;
-    FileBytes bytes;
+    int fd = -1;                      // JPEG: read as the rows are decoded
+    std::vector<std::uint8_t> input;  // JPEG: the source's buffer
+    FdSource source{};
     std::string error;
     int width = 0;
     int height = 0;
     int next = 0;
     bool isJpeg = false;
-    ImageBuffer whole;  // BMP or PDS: the decoded picture
+    BmpLayout bmp;
+    std::vector<std::uint8_t> fileRow;  // BMP: one row as stored
+    // PDS: the stretch needs every sample, so the picture is decoded whole first.
+    ImageBuffer whole;
+    bool isWhole = false;
+
+    std::string startWhole(ImageResult result) {
+        if (!result.ok()) {
+            error = result.error;
+            return error;
+        }
+        whole = std::move(result.image);
+        isWhole = true;
+        width = whole.width();
+        height = whole.height();
+        try {
+            row.resize(static_cast<std::size_t>(width) * 3);
+        } catch (const std::bad_alloc&) {
+            error = path + ": out of memory";
+        }
+        return error;
+    }
 
     jpeg_decompress_struct cinfo{};
     JpegErrorManager err{};
@@ -878,19 +1116,40 @@ struct ImageRowReader::Impl {
 
     ~Impl() {
         if (created) jpeg_destroy_decompress(&cinfo);
+        if (fd >= 0) ::close(fd);
+    }
+
+    void jpegFailed() {
+        if (source.readErrno != 0) {
+            error.assign("read error: ").append(errnoText(source.readErrno));
+        } else {
+            error.assign("corrupt JPEG data: ").append(err.message);
+        }
     }
 
     // These call libjpeg and may return through longjmp; they hold no objects with destructors.
-    bool startJpeg() {
+    // The source starts with the `filled` bytes already in the buffer.
+    bool startJpeg(std::size_t filled) {
         initJpegErrors(err);
         cinfo.err = &err.pub;
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         jpeg_create_decompress(&cinfo);
         created = true;
-        if (!beginJpegDecompress(cinfo, bytes.data(), bytes.size, error, cmyk)) return false;
+        source.pub.init_source = fdInitSource;
+        source.pub.fill_input_buffer = fdFillInputBuffer;
+        source.pub.skip_input_data = fdSkipInputData;
+        source.pub.resync_to_restart = jpeg_resync_to_restart;
+        source.pub.term_source = fdTermSource;
+        source.pub.next_input_byte = input.data();
+        source.pub.bytes_in_buffer = filled;
+        source.fd = fd;
+        source.buffer = input.data();
+        source.capacity = input.size();
+        cinfo.src = &source.pub;
+        if (!beginJpegDecompress(cinfo, error, cmyk)) return false;
         width = static_cast<int>(cinfo.output_width);
         height = static_cast<int>(cinfo.output_height);
         return true;
@@ -898,7 +1157,7 @@ struct ImageRowReader::Impl {
 
     bool readJpegRow() {
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         JSAMPROW rowPtr = cmyk ? cmykRow.data() : row.data();
@@ -910,10 +1169,32 @@ struct ImageRowReader::Impl {
 
     bool finishJpeg() {
         if (setjmp(err.jump)) {
-            error.assign("corrupt JPEG data: ").append(err.message);
+            jpegFailed();
             return false;
         }
         jpeg_finish_decompress(&cinfo);
+        return true;
+    }
+
+    // BMP rows are read from where they lie in the file, so the file is never held whole.
+    bool readBmpRow() {
+        const std::uint64_t offset = bmp.fileRowOffset(next);
+        std::size_t got = 0;
+        while (got < fileRow.size()) {
+            const ssize_t n = ::pread(fd, fileRow.data() + got, fileRow.size() - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error.assign("read error: ").append(errnoText(errno));
+                return false;
+            }
+            if (n == 0) {
+                error = "truncated BMP file: it shrank while being read";
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        decodeBmpRow(bmp, fileRow.data(), row.data());
+        ++next;
         return true;
     }
 
@@ -933,9 +1214,15 @@ std::string ImageRowReader::open(const std::string& path) {
         d.error = "no file name given";
         return d.error;
     }
-    d.error = readWholeFile(path, d.bytes);
-    if (!d.error.empty()) return d.error;
-    return start(imageFileKindFor(path));
+    const ImageFileKind kind = imageFileKindFor(path);
+    if (kind == ImageFileKind::Pds) return d.startWhole(readImageFile(path));
+    std::size_t size = 0;
+    d.error = openImageFile(path, d.fd, size);
+    if (!d.error.empty()) {
+        d.fd = -1;
+        return d.error;
+    }
+    return start(kind, size);
 }
 
 std::string ImageRowReader::openBytes(const std::uint8_t* data, std::size_t size, ImageFileKind kind,
@@ -947,39 +1234,85 @@ std::string ImageRowReader::openBytes(const std::uint8_t* data, std::size_t size
         d.error = name + ": larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
         return d.error;
     }
-    // A JPEG is decoded as rows are asked for, so the reader keeps its own copy of the bytes.
-    d.bytes.storage.reset(new (std::nothrow) std::uint8_t[size]);
-    if (!d.bytes.storage) {
-        d.error = name + ": out of memory";
+    if (kind == ImageFileKind::Pds) {
+        ImageResult whole = decodePdsImage(data, size);
+        if (!whole.ok()) whole.error = name + ": " + whole.error;
+        return d.startWhole(std::move(whole));
+    }
+    // The rows are read from a file descriptor; an anonymous in-memory file gives one.
+    d.fd = ::memfd_create("keldar-row-reader", MFD_CLOEXEC);
+    if (d.fd < 0) {
+        d.error = name + ": " + errnoText(errno);
         return d.error;
     }
-    if (size > 0) std::memcpy(d.bytes.storage.get(), data, size);
-    d.bytes.size = size;
-    return start(kind);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(d.fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            d.error = name + ": " + errnoText(errno);
+            return d.error;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::lseek(d.fd, 0, SEEK_SET);
+    return start(kind, size);
 }
 
-std::string ImageRowReader::start(ImageFileKind kind) {
+std::string ImageRowReader::start(ImageFileKind kind, std::size_t size) {
     Impl& d = *impl_;
     const std::string& path = d.path;
     d.isJpeg = kind == ImageFileKind::Jpeg;
     if (!d.isJpeg) {
-        ImageResult r = kind == ImageFileKind::Pds ? decodePdsImage(d.bytes.data(), d.bytes.size)
-                                                   : decodeBmp(d.bytes.data(), d.bytes.size);
-        d.bytes = FileBytes{};
-        if (!r.ok()) {
-            d.error = path + ": " + r.error;
+        std::uint8_t headers[kBmpHeadersMaxBytes];
+        const std::size_t want = std::min(size, kBmpHeadersMaxBytes);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::read(d.fd, headers + got, want - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                d.error = "cannot read " + path + ": " + errnoText(errno);
+                return d.error;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (std::string error = parseBmpHeaders(headers, got < want ? got : size, d.bmp); !error.empty()) {
+            d.error = path + ": " + error;
             return d.error;
         }
-        d.whole = std::move(r.image);
-        d.width = d.whole.width();
-        d.height = d.whole.height();
-        return {};
+        d.width = d.bmp.width;
+        d.height = d.bmp.height;
+        try {
+            d.row.resize(static_cast<std::size_t>(d.width) * 3);
+            d.fileRow.resize(static_cast<std::size_t>(d.bmp.rowBytes));
+        } catch (const std::bad_alloc&) {
+            d.error = path + ": out of memory";
+        }
+        return d.error;
     }
-    if (d.bytes.size < 2 || d.bytes.data()[0] != 0xFF || d.bytes.data()[1] != 0xD8) {
+    try {
+        d.input.resize(std::min(size, kSourceBufferBytes) + 2);  // room for an inserted end marker
+    } catch (const std::bad_alloc&) {
+        d.error = "cannot read " + path + ": out of memory";
+        return d.error;
+    }
+    std::size_t filled = 0;
+    while (filled < 2) {
+        const ssize_t n = ::read(d.fd, d.input.data() + filled, d.input.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            d.error = "cannot read " + path + ": " + errnoText(errno);
+            return d.error;
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    if (filled < 2 || d.input[0] != 0xFF || d.input[1] != 0xD8) {
         d.error = path + ": not a JPEG file (no start-of-image marker)";
         return d.error;
     }
-    if (!d.startJpeg()) {
+    if (!d.startJpeg(filled)) {
         d.prefixError();
         return d.error;
     }
@@ -998,8 +1331,11 @@ int ImageRowReader::height() const { return impl_ && impl_->error.empty() ? impl
 const std::uint8_t* ImageRowReader::nextRow() {
     if (!impl_ || !impl_->error.empty() || impl_->next >= impl_->height) return nullptr;
     Impl& d = *impl_;
-    if (!d.isJpeg) return d.whole.row(d.next++);
-    if (!d.readJpegRow()) {
+    if (d.isWhole) {
+        std::memcpy(d.row.data(), d.whole.row(d.next++), d.row.size());
+        return d.row.data();
+    }
+    if (!(d.isJpeg ? d.readJpegRow() : d.readBmpRow())) {
         d.prefixError();
         return nullptr;
     }
@@ -1036,10 +1372,14 @@ std::string writeJpegFile(const ImageBuffer& image, const std::string& path, int
 }
 
 std::string writeBmpFile(const ImageBuffer& image, const std::string& path, ExistingFile existing) {
-    std::vector<std::uint8_t> bytes;
-    std::string error = encodeBmpTo(image, bytes);
-    if (!error.empty()) return "cannot write " + path + ": " + error;
-    return writeFileAtomically(path, bytes.data(), bytes.size(), existing);
+    // Row by row: the whole file in memory would double the picture's footprint.
+    if (image.isEmpty()) return "cannot write " + path + ": cannot encode an empty image";
+    BmpRowWriter writer;
+    if (std::string error = writer.open(path, image.width(), image.height(), existing); !error.empty()) return error;
+    for (int y = 0; y < image.height(); ++y) {
+        if (std::string error = writer.writeRow(image.row(y)); !error.empty()) return error;
+    }
+    return writer.commit();
 }
 
 std::string writeImageFile(const ImageBuffer& image, const std::string& path) {

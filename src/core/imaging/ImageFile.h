@@ -72,9 +72,11 @@ std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
                                 ExistingFile existing = ExistingFile::Replace);
 
-// Row-by-row reading, for work that needs one row of each input at a time: a JPEG is decoded
-// as the rows are asked for, so no whole picture is held; a BMP or PDS image is read whole
-// first (BMP rows are usually stored bottom-up, a PDS stretch needs every sample). Rows come from the top, as blue, green, red bytes.
+// Row-by-row reading, for work that needs one row of each input at a time: rows are read
+// from the file and decoded as they are asked for, so neither the picture nor the file is
+// held whole (a BMP's rows are read from wherever they lie; most files store them bottom-up).
+// A PDS image is read whole first, since its stretch needs every sample.
+// Rows come from the top, as blue, green, red bytes.
 class ImageRowReader {
 public:
     ImageRowReader();
@@ -97,7 +99,7 @@ public:
     const std::string& error() const;
 
 private:
-    std::string start(ImageFileKind kind);
+    std::string start(ImageFileKind kind, std::size_t size);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
@@ -117,6 +119,27 @@ public:
     // Rows from the top, width × 3 bytes of blue, green, red each.
     std::string writeRow(const std::uint8_t* row);
     // After the last row: completes the file and moves it to the destination.
+    std::string commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Row-by-row writing of a 24-bit BMP, byte for byte the file writeBmpFile writes, through a
+// temporary file next to the destination like JpegRowWriter. The file is bottom-up, so each
+// row goes straight to its place in a file of known size; nothing but one row is held.
+class BmpRowWriter {
+public:
+    BmpRowWriter();
+    ~BmpRowWriter();
+    BmpRowWriter(const BmpRowWriter&) = delete;
+    BmpRowWriter& operator=(const BmpRowWriter&) = delete;
+
+    std::string open(const std::string& path, int width, int height, ExistingFile existing = ExistingFile::Replace);
+    // Rows from the top, width × 3 bytes of blue, green, red each.
+    std::string writeRow(const std::uint8_t* row);
+    // After the last row: moves the file to the destination.
     std::string commit();
 
 private:

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 namespace keldar::imaging {
 namespace {
 
@@ -91,6 +94,44 @@ TEST(ColourCompositeTest, Mer2RgbWithoutGreenBandFails) {
     const ImageBuffer before = out;
     EXPECT_NE(mer2rgbCombination(greyBand(4, 4, 1), ImageBuffer(), greyBand(4, 4, 2), 70, 70, out), "");
     EXPECT_TRUE(out == before);
+}
+
+TEST(ColourCompositeTest, RowPassGivesTheWholePictureResultForEveryBandSize) {
+    // Band sizes (red, green, blue) that span several strips and put the composite's edges
+    // inside a JPEG block, with the green band larger, smaller or as large as the composite.
+    const struct {
+        int rw, rh, gw, gh, bw, bh;
+    } cases[] = {
+        {40, 70, 40, 70, 40, 70},  // the band's bottom edge is padded inside a block
+        {37, 66, 45, 75, 39, 70},  // green cut to whole blocks past the composite's edge
+        {40, 60, 33, 50, 41, 64},  // green is the least band
+        {20, 65, 20, 67, 21, 65},  // green ends inside the composite's last block
+        {9, 96, 16, 97, 8, 96},    // whole strips
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.gw) + "x" + std::to_string(c.gh));
+        const ImageBuffer r = testing::randomImage(c.rw, c.rh, 1), g = testing::randomImage(c.gw, c.gh, 2),
+                          b = testing::randomImage(c.bw, c.bh, 3);
+        ImageBuffer expected;
+        ASSERT_EQ(mer2rgbCombination(r, g, b, 60, 35, expected), "");
+
+        Mer2RgbRowPass pass;
+        ASSERT_EQ(pass.configure(60, 35, expected.width(), expected.height(), c.gw, c.gh), "");
+        ImageBuffer streamed(expected.width(), expected.height());
+        int emitted = 0;
+        const Mer2RgbRowPass::Emit emit = [&](const std::uint8_t* row) {
+            if (emitted >= streamed.height()) return std::string("too many rows");
+            std::memcpy(streamed.row(emitted++), row, static_cast<std::size_t>(streamed.width()) * 3);
+            return std::string();
+        };
+        for (int y = 0; y < pass.rowsToPush(); ++y) {
+            const bool inside = y < expected.height();
+            ASSERT_EQ(pass.push(inside ? r.row(y) : nullptr, g.row(y), inside ? b.row(y) : nullptr, emit), "");
+        }
+        ASSERT_EQ(emitted, expected.height());
+        EXPECT_TRUE(streamed == expected);
+        EXPECT_NE(pass.push(r.row(0), g.row(0), b.row(0), emit), "");  // past the last row
+    }
 }
 
 }  // namespace

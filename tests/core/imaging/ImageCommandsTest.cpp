@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace keldar::cli {
@@ -84,6 +85,39 @@ TEST_F(ImageCommandsTest, JpegOutputIsTheEncodedPipelineResult) {
     const ImageBuffer composite =
         imaging::combineAllChannels(readImageFile(r).image, readImageFile(g).image, readImageFile(l).image);
     EXPECT_EQ(imaging::testing::readBytes(dir.file("c.jpeg")), imaging::encodeJpeg(composite, 100));
+}
+
+TEST_F(ImageCommandsTest, StreamedOutputsAreTheFilesOfTheWholePictureResults) {
+    // Sizes that span several strips of the blended composite, with the green band larger.
+    const std::string r = save("r.jpg", randomImage(37, 66, 1)), g = save("g.bmp", randomImage(45, 75, 2)),
+                      b = save("b.jpg", randomImage(39, 70, 3));
+    const ImageBuffer rb = readImageFile(r).image, gb = readImageFile(g).image, bb = readImageFile(b).image;
+    ImageBuffer anaglyph, blended;
+    imaging::buildAnaglyph(rb, bb, {35, 21, 40}, anaglyph);
+    ASSERT_EQ(imaging::mer2rgbCombination(rb, gb, bb, 20, 90, blended), "");
+    const struct {
+        int (*command)(const std::vector<std::string>&);
+        std::vector<std::string> args;
+        const ImageBuffer& expected;
+    } cases[] = {
+        {runAnaglyphCommand, {r, b, "OUT", "--merge", "35", "--contrast", "21", "--brightness", "40"}, anaglyph},
+        {runCompositeCommand, {r, g, b, "OUT", "--mer2rgb", "--red", "20", "--blue", "90"}, blended},
+    };
+    for (const auto& c : cases) {
+        for (const char* name : {"out.bmp", "out.jpg"}) {
+            SCOPED_TRACE(name);
+            std::vector<std::string> args = c.args;
+            std::replace(args.begin(), args.end(), std::string("OUT"), dir.file(name));
+            ASSERT_EQ(run(c.command, args), kExitOk);
+            std::vector<std::uint8_t> expected;
+            if (imaging::imageFileKindFor(name) == imaging::ImageFileKind::Jpeg) {
+                expected = imaging::encodeJpeg(c.expected, 100);
+            } else {
+                ASSERT_EQ(imaging::encodeBmpTo(c.expected, expected), "");
+            }
+            EXPECT_EQ(imaging::testing::readBytes(dir.file(name)), expected);
+        }
+    }
 }
 
 TEST_F(ImageCommandsTest, DamagedInputBeyondTheUsedRowsStillFails) {

@@ -601,11 +601,19 @@ TEST(WriteTest, ADiskThatFillsUpGivesAClearMessageAndLosesNothing) {
 TEST(RowStreamTest, ReaderGivesTheSameRowsAsTheWholeFileReader) {
     ScratchDir dir;
     const ImageBuffer img = photoLike(37, 21);
-    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG"}) {
+    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG"}) ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
+    // BMP kinds whose rows the reader converts one by one: palettes, masks, top-down order.
+    std::vector<std::uint8_t> palette;
+    for (int i = 0; i < 16; ++i) palette.insert(palette.end(), {static_cast<std::uint8_t>(i * 16), 7, static_cast<std::uint8_t>(255 - i)});
+    writeBytes(dir.file("p8-topdown.bmp"), makeBmp(5, -3, 8, palette, {{0, 1, 2, 15, 20, 0, 0, 0}, {3, 4, 5, 6, 7, 0, 0, 0}, {9, 9, 8, 8, 1, 0, 0, 0}}));
+    writeBytes(dir.file("p4.bmp"), makeBmp(3, 2, 4, palette, {{0x12, 0xF0, 0, 0}, {0xAB, 0x30, 0, 0}}));
+    writeBytes(dir.file("m32.bmp"), makeBmp(2, 2, 32, {}, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}},
+                                            {0x00FF0000, 0x0000FF00, 0x000000FF}));
+    for (const char* name : {"s.jpg", "s.bmp", "s.JPEG", "p8-topdown.bmp", "p4.bmp", "m32.bmp"}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(writeImageFile(img, dir.file(name)), "");
         const ImageResult whole = readImageFile(dir.file(name));
-        ASSERT_TRUE(whole.ok());
+        ASSERT_TRUE(whole.ok()) << whole.error;
+        const int w = whole.image.width(), h = whole.image.height();
         const std::vector<std::uint8_t> bytes = readBytes(dir.file(name));
         for (const bool fromMemory : {false, true}) {
             SCOPED_TRACE(fromMemory ? "bytes in memory" : "file");
@@ -613,12 +621,12 @@ TEST(RowStreamTest, ReaderGivesTheSameRowsAsTheWholeFileReader) {
             ASSERT_EQ(fromMemory ? reader.openBytes(bytes.data(), bytes.size(), imageFileKindFor(name), name)
                                  : reader.open(dir.file(name)),
                       "");
-            ASSERT_EQ(reader.width(), 37);
-            ASSERT_EQ(reader.height(), 21);
-            for (int y = 0; y < 21; ++y) {
+            ASSERT_EQ(reader.width(), w);
+            ASSERT_EQ(reader.height(), h);
+            for (int y = 0; y < h; ++y) {
                 const std::uint8_t* row = reader.nextRow();
                 ASSERT_NE(row, nullptr) << y;
-                ASSERT_EQ(std::memcmp(row, whole.image.row(y), 37 * 3), 0) << y;
+                ASSERT_EQ(std::memcmp(row, whole.image.row(y), static_cast<std::size_t>(w) * 3), 0) << y;
             }
             EXPECT_EQ(reader.nextRow(), nullptr);
             EXPECT_EQ(reader.finish(), "");
@@ -652,6 +660,11 @@ TEST(RowStreamTest, ReaderReportsDamageEvenBeyondTheRowsUsed) {
     EXPECT_NE(unopened.finish(), "");
     writeBytes(dir.file("zero-byte.jpg"), {});
     EXPECT_NE(ImageRowReader().open(dir.file("zero-byte.jpg")), "");
+    std::vector<std::uint8_t> bmp;
+    ASSERT_EQ(encodeBmpTo(photoLike(8, 8), bmp), "");
+    bmp.resize(bmp.size() - 1);
+    writeBytes(dir.file("cut.bmp"), bmp);
+    EXPECT_NE(ImageRowReader().open(dir.file("cut.bmp")).find("cut.bmp: truncated"), std::string::npos);
 }
 
 TEST(RowStreamTest, WriterProducesTheSameBytesAsTheInMemoryEncoder) {
@@ -665,34 +678,69 @@ TEST(RowStreamTest, WriterProducesTheSameBytesAsTheInMemoryEncoder) {
     EXPECT_EQ(readBytes(dir.file("big.jpg")), encodeJpeg(big));
 }
 
-TEST(RowStreamTest, IncompleteOrAbandonedWritesLeaveNothing) {
+TEST(RowStreamTest, BmpWriterWritesTheBytesOfTheInMemoryEncoder) {
+    // Widths with every amount of row fill (0 to 3 bytes); the test pictures' fill bytes hold
+    // noise, which must not reach the file.
+    ScratchDir dir;
+    const struct {
+        int width, height;
+    } cases[] = {{1, 1}, {2, 3}, {3, 2}, {4, 5}, {5, 7}, {17, 4}, {66, 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const ImageBuffer img = randomImage(c.width, c.height, static_cast<std::uint32_t>(c.width));
+        std::vector<std::uint8_t> expected;
+        ASSERT_EQ(encodeBmpTo(img, expected), "");
+        const std::string path = dir.file("w" + std::to_string(c.width) + ".bmp");
+        BmpRowWriter writer;
+        ASSERT_EQ(writer.open(path, c.width, c.height), "");
+        for (int y = 0; y < c.height; ++y) ASSERT_EQ(writer.writeRow(img.row(y)), "");
+        ASSERT_EQ(writer.commit(), "");
+        EXPECT_EQ(readBytes(path), expected);
+        ASSERT_EQ(writeBmpFile(img, path), "");
+        EXPECT_EQ(readBytes(path), expected);
+    }
+    EXPECT_EQ(dir.entries().size(), std::size(cases));
+}
+
+// Short, abandoned and overlong writes, for either row writer: nothing at the destination,
+// no temporary file, and a file already there is left as it was.
+template <typename Writer>
+void checkFailedWritesLeaveNothing(const std::string& ext) {
     ScratchDir dir;
     const ImageBuffer img = photoLike(8, 4);
+    const std::string kept = dir.file("kept" + ext);
+    writeBytes(kept, {1, 2, 3});
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("short.jpg"), 8, 4), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(dir.file("short" + ext), 8, 4), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
         EXPECT_NE(writer.commit().find("1 of 4 rows"), std::string::npos);
         EXPECT_NE(writer.writeRow(img.row(1)), "");
     }
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("abandoned.jpg"), 8, 4), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(kept, 8, 4), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
     }
     {
-        JpegRowWriter writer;
-        ASSERT_EQ(writer.open(dir.file("long.jpg"), 8, 1), "");
+        Writer writer;
+        ASSERT_EQ(writer.open(dir.file("long" + ext), 8, 1), "");
         ASSERT_EQ(writer.writeRow(img.row(0)), "");
         EXPECT_NE(writer.writeRow(img.row(1)), "");
         EXPECT_NE(writer.commit(), "");
     }
-    EXPECT_TRUE(dir.entries().empty());
-    EXPECT_NE(JpegRowWriter().open(dir.file("no-dir/x.jpg"), 8, 4), "");
-    EXPECT_NE(JpegRowWriter().open(dir.file("zero.jpg"), 0, 4), "");
-    EXPECT_NE(JpegRowWriter().open(dir.file("q.jpg"), 8, 4, 0), "");
-    EXPECT_NE(JpegRowWriter().commit(), "");
-    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"kept" + ext});
+    EXPECT_EQ(readBytes(kept), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_NE(Writer().open(dir.file("no-dir/x" + ext), 8, 4), "");
+    EXPECT_NE(Writer().open(dir.file("zero" + ext), 0, 4), "");
+    EXPECT_NE(Writer().commit(), "");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"kept" + ext});
+}
+
+TEST(RowStreamTest, IncompleteOrAbandonedWritesLeaveNothing) {
+    checkFailedWritesLeaveNothing<JpegRowWriter>(".jpg");
+    checkFailedWritesLeaveNothing<BmpRowWriter>(".bmp");
+    EXPECT_NE(JpegRowWriter().open(::testing::TempDir() + "q.jpg", 8, 4, 0), "");
 }
 
 // ---- real data -----------------------------------------------------------------------------
