@@ -34,11 +34,7 @@ int runLabelCommand(const std::vector<std::string>& args) {
         std::cerr << "keldar-cli label: " << r.error << '\n';
         return kExitFailure;
     }
-    std::cout << r.label.text;
-    if (!r.label.vicarText.empty()) {
-        std::cout << "--- VICAR label ---\n";
-        for (const auto& [name, value] : imaging::splitVicarLabel(r.label.vicarText)) std::cout << name << '=' << value << '\n';
-    }
+    std::cout << imaging::pdsLabelDisplayText(r.label);
     if (!r.label.vicarProblem.empty()) std::cerr << "keldar-cli label: " << args[0] << ": " << r.label.vicarProblem << '\n';
     return kExitOk;
 }

@@ -658,4 +658,13 @@ std::vector<std::pair<std::string, std::string>> splitVicarLabel(std::string_vie
     return items;
 }
 
+std::string pdsLabelDisplayText(const PdsLabel& label) {
+    std::string text = label.text;
+    if (!label.vicarText.empty()) {
+        text += "--- VICAR label ---\n";
+        for (const auto& [name, value] : splitVicarLabel(label.vicarText)) text += name + '=' + value + '\n';
+    }
+    return text;
+}
+
 }  // namespace keldar::imaging

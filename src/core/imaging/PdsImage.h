@@ -53,6 +53,10 @@ struct PdsLabel {
     const std::string* find(std::string_view object, std::string_view name) const;
 };
 
+// The label as it is shown to a reader: the PDS3 text, then after a line "--- VICAR label ---"
+// the VICAR label one item per line.
+std::string pdsLabelDisplayText(const PdsLabel& label);
+
 struct PdsLabelResult {
     PdsLabel label;
     std::string error;  // empty on success

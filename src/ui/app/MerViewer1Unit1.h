@@ -145,6 +145,7 @@ private:
     void showHelpMenu();
     void startMemorial();
     void showPlayPage();
+    void showLabelPage();  // "PDS Label"
 
     Workbench& workbench_;
     platform::Platform& platform_;

@@ -20,6 +20,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 #include "ui/colour/ColourAltUnit20.h"
+#include "ui/pages/LabelUnit32.h"
 #include "ui/pages/LargeImageUnit7.h"
 #include "ui/time/EarthTimeUnit3.h"
 #include "ui/time/MartianTimeUnit13.h"
@@ -37,7 +38,8 @@ void setIfPresent(QString& display, const std::optional<std::string>& value) {
 
 bool hasPictureExtension(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("bmp");
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("bmp") ||
+           suffix == QLatin1String("img");  // PDS products, shown stretched to 8 bits
 }
 
 }  // namespace
@@ -174,6 +176,7 @@ void TForm1::runDataAction() {
         QString::fromStdString(decode::locationCounterText(decode::decodeLocationCounter(r.decoded.drive))));
     workbench_.earthTimePage().setMissionRecord(state_.missionRecord);
     workbench_.martianTimePage().setMissionRecord(state_.missionRecord);
+    if (workbench_.labelPage().isVisible()) workbench_.labelPage().showLabelOf(state_.currentFilePath);
 
     // The Mars time computation, through the Martian time page's hidden command.
     workbench_.martianTimePage().runMartianTimeGo();

@@ -17,6 +17,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
+#include "ui/pages/LabelUnit32.h"
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
 #include "ui/pages/FullSizeImageUnit17.h"
@@ -226,5 +227,10 @@ void TForm1::showTraverseMaps() { workbench_.traverseMapsPage().showPage(); }
 void TForm1::showHelpMenu() { workbench_.helpMenuPage().showPage(); }
 void TForm1::startMemorial() { workbench_.memorialPage().startMemorial(); }
 void TForm1::showPlayPage() { workbench_.playPage().showPage(); }
+
+void TForm1::showLabelPage() {
+    workbench_.labelPage().showLabelOf(state_.currentFilePath);
+    workbench_.labelPage().showPage();
+}
 
 }  // namespace keldar::ui

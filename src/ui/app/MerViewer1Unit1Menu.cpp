@@ -63,6 +63,8 @@ void TForm1::buildMenu() {
         {"View", nullptr, "Slideshow Start / Stop", nullptr, Kind::Mark, &TForm1::toggleSlideshow, &O::slideshowRunning},
         {"View", nullptr, "Sunset Sim fade", nullptr, Kind::Command, &TForm1::showSunsetPage},
         {"View", nullptr, "Traverse Maps", nullptr, Kind::Command, &TForm1::showTraverseMaps},
+        {"View", nullptr, "PDS Label", "The label attached to a PDS product (.IMG)", Kind::Command,
+         &TForm1::showLabelPage},
         {"Tools", nullptr, "My Birthday Searcher", nullptr, Kind::Command, &TForm1::showBirthdaySearcher},
         {"Tools", nullptr, "SOL searcher", nullptr, Kind::Command, &TForm1::showSolSearcher},
         {"Tools", nullptr, "Anaglyph Stereo Page", nullptr, Kind::Command, &TForm1::showAnaglyphPage},
@@ -189,7 +191,7 @@ void TForm1::syncMenuMarks() {
 void TForm1::toggleLowerCaseNames() {
     state_.options.acceptLowerCaseNames = !state_.options.acceptLowerCaseNames;
     // The image on display is read again the new way at once, not only from the next step.
-    if (state_.startupDone && selectedFileIndex() >= 0) runDataAction();
+    if (selectedFileIndex() >= 0) runDataAction();
 }
 
 void TForm1::toggleOption(bool ViewerOptions::*option) { setOption(option, !(state_.options.*option)); }

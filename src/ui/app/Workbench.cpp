@@ -11,6 +11,7 @@
 #include "ui/pages/DirectoriesUnit22.h"
 #include "ui/pages/FullSizeImageUnit17.h"
 #include "ui/pages/HelpMenuUnit12.h"
+#include "ui/pages/LabelUnit32.h"
 #include "ui/pages/LargeImageUnit7.h"
 #include "ui/pages/MarsLinksUnit24.h"
 #include "ui/pages/MemorialUnit15.h"
@@ -76,6 +77,7 @@ Workbench::Workbench(platform::Platform& platform) : platform_(platform) {
     form28_ = create<TForm28>();
     form30_ = create<TForm30>();
     form31_ = create<TForm31>();
+    form32_ = create<TForm32>();
 }
 
 Workbench::~Workbench() = default;

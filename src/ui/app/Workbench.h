@@ -45,6 +45,7 @@ class TForm27;
 class TForm28;
 class TForm30;
 class TForm31;
+class TForm32;
 
 class Workbench {
 public:
@@ -86,6 +87,7 @@ public:
     TForm28& quickStartHelpPage() const { return *form28_; }
     TForm30& playPage() const { return *form30_; }
     TForm31& colourProcessor() const { return *form31_; }
+    TForm32& labelPage() const { return *form32_; }
 
     // Every window, in the order it was created.
     const std::vector<QWidget*>& windows() const { return windows_; }
@@ -138,6 +140,7 @@ private:
     std::unique_ptr<TForm28> form28_;
     std::unique_ptr<TForm30> form30_;
     std::unique_ptr<TForm31> form31_;
+    std::unique_ptr<TForm32> form32_;
 };
 
 }  // namespace keldar::ui

@@ -35,7 +35,7 @@ namespace {
 
 using imaging::Band;
 
-const QString kOpenFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP);;All files (*)");
+const QString kOpenFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.img *.JPG *.JPEG *.BMP *.IMG);;All files (*)");
 const QSize kThumbnailSize(121, 121);
 const QSize kLargeViewSize(369, 369);
 constexpr int kGreenAfterBlend = 100;

@@ -26,7 +26,7 @@ namespace keldar::ui {
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP);;All files (*)");
+const QString kPictureFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.img *.JPG *.JPEG *.BMP *.IMG);;All files (*)");
 constexpr int kIconSide = 32;
 const QColor kGreen(0, 128, 0);
 

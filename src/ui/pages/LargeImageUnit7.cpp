@@ -45,7 +45,7 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     auto line = [&](QLabel*& field, const QString& name, const QString& design) {
         field = makeValueLabel(this, name, design, ink);
         field->setWordWrap(true);
-        fields->addWidget(field, row++, 0, 1, 3);
+        fields->addWidget(field, row++, 0, 1, 2);
     };
     auto pair = [&](const QString& caption, QLabel*& field, const QString& name, const QString& design) {
         fields->addWidget(makeLabel(this, {}, caption), row, 0);
@@ -71,15 +71,26 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     stacked(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
     stacked(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
     missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Compact);
-    fields->addWidget(missionRecord_, row++, 0, 1, 3);
+    fields->addWidget(missionRecord_, row++, 0, 1, 2);
     line(productType_, QStringLiteral("Label16"), p.productTypeText);
     pair(QStringLiteral("Site"), site_, QStringLiteral("Label14"), p.site);
-    // The counters as numbers beside their characters (B1 is site 137).
-    siteNumber_ = makeValueLabel(this, QStringLiteral("SiteNumber"), {}, ink);
-    fields->addWidget(siteNumber_, row - 1, 2);
     pair(QStringLiteral("Drive"), drive_, QStringLiteral("Label15"), p.drive);
-    driveNumber_ = makeValueLabel(this, QStringLiteral("DriveNumber"), {}, ink);
-    fields->addWidget(driveNumber_, row - 1, 2);
+    // The counters as numbers beside their characters (B1 is site 137).
+    auto withNumber = [&](QLabel* characters, QLabel*& number, const QString& name) {
+        number = makeValueLabel(this, name, {}, ink);
+        const int at = fields->indexOf(characters);
+        int r = 0, c = 0, rs = 0, cs = 0;
+        fields->getItemPosition(at, &r, &c, &rs, &cs);
+        fields->removeWidget(characters);
+        auto* both = new QHBoxLayout;
+        both->setSpacing(6);
+        both->addWidget(characters);
+        both->addWidget(number);
+        both->addStretch(1);
+        fields->addLayout(both, r, c);
+    };
+    withNumber(site_, siteNumber_, QStringLiteral("SiteNumber"));
+    withNumber(drive_, driveNumber_, QStringLiteral("DriveNumber"));
     pair(QStringLiteral("Command"), sequence_, QStringLiteral("Label10"), p.sequence);
     line(category_, QStringLiteral("Label11"), p.categoryText);
     pair(QStringLiteral("Sequence Code"), sequenceRange_, QStringLiteral("Label12"), p.sequenceRangeText);

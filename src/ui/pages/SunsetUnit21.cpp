@@ -20,7 +20,7 @@ namespace keldar::ui {
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP);;All files (*)");
+const QString kPictureFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.img *.JPG *.JPEG *.BMP *.IMG);;All files (*)");
 
 }  // namespace
 

@@ -28,7 +28,7 @@ namespace keldar::ui {
 namespace {
 
 const QString kOpenDirectory = QStringLiteral("All-MER-Images");  // relative to the working directory
-const QString kOpenFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP);;All files (*)");
+const QString kOpenFilter = QStringLiteral("Images (*.jpg *.jpeg *.bmp *.img *.JPG *.JPEG *.BMP *.IMG);;All files (*)");
 const QString kSaved = QStringLiteral("SAVED");
 
 std::string fileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
