@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* sub : {"identifier", "image_readers", "save_names", "utf8"}) fs::create_directories(root / sub);
+    for (const char* sub : {"identifier", "image_readers", "pds", "save_names", "utf8"}) fs::create_directories(root / sub);
 
     // Product names: both rovers, every camera, left/right/mono eyes, the "-" suffix of a
     // made product, an extension, a path, a short and a non-numeric clock.
@@ -160,6 +161,39 @@ int main(int argc, char** argv) {
     writeWithCuts(img, "jpeg-grey", libjpegFile(13, 7, true, false));
     writeWithCuts(img, "jpeg-progressive", libjpegFile(19, 11, false, true));
     writeWithCuts(img, "jpeg-grey-progressive", libjpegFile(8, 8, true, true));
+
+    // PDS products: 8- and 16-bit, both byte orders, signed, a line prefix, the pointer forms,
+    // a VICAR label behind the PDS one and a VICAR-only file.
+    const struct {
+        const char* name;
+        const char* keywords;  // inside OBJECT = IMAGE
+        const char* pointer;
+        int bytesPerSample;
+        bool vicar;
+    } products[] = {
+        {"u8", "SAMPLE_TYPE = UNSIGNED_INTEGER\r\n SAMPLE_BITS = 8", "2", 1, false},
+        {"msb16", "SAMPLE_TYPE = MSB_INTEGER\r\n SAMPLE_BITS = 16", "2", 2, false},
+        {"lsb16", "SAMPLE_TYPE = LSB_UNSIGNED_INTEGER\r\n SAMPLE_BITS = 16", "513 <BYTES>", 2, false},
+        {"prefix", "SAMPLE_TYPE = MSB_UNSIGNED_INTEGER\r\n SAMPLE_BITS = 16\r\n LINE_PREFIX_BYTES = 2", "(\"P.IMG\", 2)", 2, false},
+        {"bands", "SAMPLE_BITS = 8\r\n BANDS = 3\r\n BAND_STORAGE_TYPE = BAND_SEQUENTIAL", "2", 3, false},
+        {"vicar", "SAMPLE_TYPE = MSB_INTEGER\r\n SAMPLE_BITS = 16", "3", 2, true},
+    };
+    for (const auto& p : products) {
+        std::string label = std::string("PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = 512\r\n") +
+                            (p.vicar ? "^IMAGE_HEADER = 2\r\n" : "") + "^IMAGE = " + p.pointer +
+                            "\r\nOBJECT = IMAGE\r\n LINES = 5\r\n LINE_SAMPLES = 7\r\n " + p.keywords +
+                            "\r\nEND_OBJECT = IMAGE\r\nEND\r\n";
+        label.resize(512, ' ');
+        if (p.vicar) {
+            std::string vicar = "LBLSIZE=512  FORMAT='HALF'  TYPE='IMAGE'  NL=5  NS=7  NB=1  ORG='BSQ'";
+            vicar.resize(512, '\0');
+            label += vicar;
+        }
+        Bytes bytes(label.begin(), label.end());
+        const int prefix = std::strstr(p.keywords, "PREFIX") != nullptr ? 2 : 0;
+        for (int i = 0; i < 5 * (7 * p.bytesPerSample + prefix); ++i) bytes.push_back(static_cast<std::uint8_t>(i * 37));
+        writeWithCuts(root / "pds", std::string("pds-") + p.name, bytes);
+    }
 
     // Save names: FuzzedDataProvider takes length-prefixed strings, so plain text with the
     // usual pieces is a reasonable start.

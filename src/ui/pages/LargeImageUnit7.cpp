@@ -68,7 +68,7 @@ TForm7::TForm7(Workbench& workbench, platform::Platform& platform)
     line(location_, QStringLiteral("Label3"), p.locationText);
     line(camera_, QStringLiteral("Label25"), p.cameraText);
     stacked(QStringLiteral("Time on Earth (UTC)"), utcTime_, QStringLiteral("Label6"), p.utcTimeText);
-    stacked(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
+    pair(QStringLiteral("Local Time Zone"), timeZone_, QStringLiteral("Label29"), texts_.timeZoneText);
     stacked(QStringLiteral("Time on Earth (LOCAL)"), localTime_, QStringLiteral("Label27"), texts_.localTimeText);
     missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Compact);
     fields->addWidget(missionRecord_, row++, 0, 1, 2);

@@ -41,8 +41,14 @@ MissionRecordGroup::MissionRecordGroup(QWidget* parent, Layout layout)
     note_->hide();
 
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 2, 6, 4);
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(0);
+    // In a narrow column the group is drawn flat, so it costs the page no more than its lines.
+    if (layout == Layout::Compact) {
+        setFlat(true);
+        grid->setContentsMargins(12, 0, 0, 0);
+    } else {
+        grid->setContentsMargins(6, 2, 6, 4);
+    }
     auto caption = [&](const QString& text) { return makeLabel(this, {}, text); };
     if (layout == Layout::Rows) {
         int row = 0;
