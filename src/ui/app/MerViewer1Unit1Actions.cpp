@@ -176,7 +176,8 @@ void TForm1::runDataAction() {
         QString::fromStdString(decode::locationCounterText(decode::decodeLocationCounter(r.decoded.drive))));
     workbench_.earthTimePage().setMissionRecord(state_.missionRecord);
     workbench_.martianTimePage().setMissionRecord(state_.missionRecord);
-    if (workbench_.labelPage().isVisible()) workbench_.labelPage().showLabelOf(state_.currentFilePath);
+    if (TForm32* labels = workbench_.labelPageIfMade(); labels != nullptr && labels->isVisible())
+        labels->showLabelOf(state_.currentFilePath);
 
     // The Mars time computation, through the Martian time page's hidden command.
     workbench_.martianTimePage().runMartianTimeGo();

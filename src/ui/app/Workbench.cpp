@@ -77,10 +77,14 @@ Workbench::Workbench(platform::Platform& platform) : platform_(platform) {
     form28_ = create<TForm28>();
     form30_ = create<TForm30>();
     form31_ = create<TForm31>();
-    form32_ = create<TForm32>();
 }
 
 Workbench::~Workbench() = default;
+
+TForm32& Workbench::labelPage() {
+    if (!form32_) form32_ = create<TForm32>();
+    return *form32_;
+}
 
 void Workbench::registerStretchView(ImageView* view) { stretchViews_.push_back(view); }
 

@@ -87,7 +87,9 @@ public:
     TForm28& quickStartHelpPage() const { return *form28_; }
     TForm30& playPage() const { return *form30_; }
     TForm31& colourProcessor() const { return *form31_; }
-    TForm32& labelPage() const { return *form32_; }
+    // The PDS label page is made when first asked for, after the start-up windows.
+    TForm32& labelPage();
+    TForm32* labelPageIfMade() const { return form32_.get(); }
 
     // Every window, in the order it was created.
     const std::vector<QWidget*>& windows() const { return windows_; }
