@@ -72,11 +72,12 @@ im_pair() {
 }
 export -f im_pair
 export im_composite
+im_loop() { ls pairs/*L0M1.JPG | xargs -P2 -I{} bash -c 'im_pair "$1"' _ {}; }
 mkdir im
 
 one=$(seconds "$cli" anaglyphs pairs out-1 --jobs 1)
 all=$(seconds "$cli" anaglyphs pairs out-all)
-im=$(seconds sh -c 'ls pairs/*L0M1.JPG | xargs -P2 -I{} bash -c "im_pair {}"')
+im=$(seconds im_loop)
 
 for out in out-1 out-all im; do
   made=$(ls "$out" | wc -l)

@@ -168,7 +168,7 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         while (workersDone_ < workers) {
             changed_.wait_for(lock, std::chrono::milliseconds(250));
-            if (show_) draw();
+            if (show_ && workersDone_ < workers) draw();
         }
         if (show_) {
             draw();
