@@ -1,20 +1,17 @@
 #include "cli/ImageCommands.h"
 
+#include "cli/Arguments.h"
 #include "core/imaging/AnaglyphPipeline.h"
 #include "core/imaging/ColourComposite.h"
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/PixelFunctions.h"
 
 #include <algorithm>
-#include <charconv>
 #include <condition_variable>
-#include <cstring>
-#include <mutex>
 #include <cstdint>
+#include <cstring>
 #include <iostream>
-#include <map>
-#include <optional>
-#include <string_view>
+#include <mutex>
 #include <thread>
 
 namespace keldar::cli {
@@ -40,102 +37,6 @@ const char kUsage[] =
     "      names ending in .img are PDS images, read only (stretched to grey from the 2nd to\n"
     "      the 98th percentile); any other name is a 24-bit BMP. Exit status 1 when reading,\n"
     "      processing or writing fails, 2 on a usage error; a failed run leaves nothing at OUT.\n";
-
-struct ParsedArgs {
-    std::vector<std::string> positional;
-    std::map<std::string, int> numbers;  // option name -> value
-    bool flags_mer2rgb = false;
-    bool help = false;
-};
-
-std::optional<int> parseInt(std::string_view text) {
-    int value = 0;
-    if (text.empty()) return std::nullopt;
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    if (*begin == '+') ++begin;  // from_chars takes no leading plus
-    if (begin == end) return std::nullopt;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-// Parses positionals and "--name N" / "--name=N" options. `numeric` lists the options that
-// take an integer in [lo, hi]; "--mer2rgb" is accepted only when allowMer2rgb is set.
-bool parseArgs(const char* command, const std::vector<std::string>& args,
-               const std::map<std::string, std::pair<int, int>>& numeric, bool allowMer2rgb, ParsedArgs& out) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out.help = true;
-            continue;
-        }
-        if (arg == "--") {
-            for (++i; i < args.size(); ++i) out.positional.push_back(args[i]);
-            break;
-        }
-        if (arg.size() < 2 || arg[0] != '-' || arg == "-") {
-            out.positional.push_back(arg);
-            continue;
-        }
-        if (allowMer2rgb && arg == "--mer2rgb") {
-            out.flags_mer2rgb = true;
-            continue;
-        }
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const auto eq = arg.find('='); eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
-        const auto spec = numeric.find(name);
-        if (spec == numeric.end()) {
-            std::cerr << "keldar-cli " << command << ": unknown option '" << name << "'\n";
-            return false;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                std::cerr << "keldar-cli " << command << ": option " << name << " needs a number\n";
-                return false;
-            }
-            value = args[++i];
-        }
-        const std::optional<int> number = parseInt(*value);
-        const auto [lo, hi] = spec->second;
-        if (!number) {
-            std::cerr << "keldar-cli " << command << ": " << name << " expects a whole number from " << lo << " to "
-                      << hi << ", got '" << *value << "'\n";
-            return false;
-        }
-        if (*number < lo || *number > hi) {
-            std::cerr << "keldar-cli " << command << ": " << name << " " << *number << " is outside " << lo << ".."
-                      << hi << "\n";
-            return false;
-        }
-        if (out.numbers.count(name) != 0) {
-            std::cerr << "keldar-cli " << command << ": option " << name << " given twice\n";
-            return false;
-        }
-        out.numbers[name] = *number;
-    }
-    return true;
-}
-
-int usageError(const char* command, const std::string& message) {
-    std::cerr << "keldar-cli " << command << ": " << message << "\n"
-              << "Run 'keldar-cli --help' or 'keldar-cli " << command << " --help' for usage.\n";
-    return kExitUsage;
-}
-
-int failure(const char* command, const std::string& message) {
-    std::cerr << "keldar-cli " << command << ": " << message << "\n";
-    return kExitFailure;
-}
-
-int numberOr(const ParsedArgs& p, const std::string& name, int fallback) {
-    const auto it = p.numbers.find(name);
-    return it == p.numbers.end() ? fallback : it->second;
-}
 
 // Rows of all inputs, decoded on a helper thread and handed to the encoding thread through a
 // small ring of row slots, so that decoding and encoding overlap on two cores. Each input
@@ -306,9 +207,9 @@ bool isJpegPath(const std::string& path) { return imaging::imageFileKindFor(path
 // The output file, written row by row as a JPEG or a BMP by its name.
 class RowSink {
 public:
-    std::string open(const std::string& path, int width, int height) {
+    std::string open(const std::string& path, int width, int height, imaging::ExistingFile existing) {
         jpeg_ = isJpegPath(path);
-        return jpeg_ ? jpegWriter_.open(path, width, height, 100) : bmpWriter_.open(path, width, height);
+        return jpeg_ ? jpegWriter_.open(path, width, height, 100, existing) : bmpWriter_.open(path, width, height, existing);
     }
     std::string writeRow(const std::uint8_t* row) {
         return jpeg_ ? jpegWriter_.writeRow(row) : bmpWriter_.writeRow(row);
@@ -338,14 +239,17 @@ std::string openInputs(const std::vector<std::string>& paths, std::vector<imagin
 // touching fresh memory for the inputs and the result. The inputs are read to their end
 // before the output is committed, so damage past the rows used is still reported and leaves
 // nothing at the output. Returns "" on success or the first error.
+// A stop request is honoured between rows: the sink is then abandoned, which removes its
+// temporary file.
 template <typename Consume>
 std::string streamRows(std::vector<imaging::ImageRowReader>& readers, std::vector<int> rowsPerInput,
-                       RowSink& sink, Consume consume) {
+                       RowSink& sink, const StreamOptions& options, Consume consume) {
     DecodedRows decoded(readers, std::move(rowsPerInput));
-    decoded.start();
+    if (options.helperThread) decoded.start();
     std::vector<const std::uint8_t*> rows(readers.size());
     std::string error;
     for (int y = 0; y < decoded.height(); ++y) {
+        if (options.stop != nullptr && options.stop->load(std::memory_order_relaxed)) return std::string(kStoppedError);
         if (!decoded.next(rows, error)) return error;
         error = consume(rows);
         decoded.release();
@@ -357,14 +261,15 @@ std::string streamRows(std::vector<imaging::ImageRowReader>& readers, std::vecto
 
 // One output row per input row.
 template <typename MakeRow>
-std::string streamEachRow(const std::vector<std::string>& inputs, const std::string& outPath, MakeRow makeRow) {
+std::string streamEachRow(const std::vector<std::string>& inputs, const std::string& outPath,
+                          const StreamOptions& options, MakeRow makeRow) {
     std::vector<imaging::ImageRowReader> readers;
     int width = 0, height = 0;
     if (std::string error = openInputs(inputs, readers, width, height); !error.empty()) return error;
     RowSink sink;
-    if (std::string error = sink.open(outPath, width, height); !error.empty()) return error;
+    if (std::string error = sink.open(outPath, width, height, options.existing); !error.empty()) return error;
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * 3);
-    return streamRows(readers, std::vector<int>(inputs.size(), height), sink,
+    return streamRows(readers, std::vector<int>(inputs.size(), height), sink, options,
                       [&](const std::vector<const std::uint8_t*>& rows) {
                           makeRow(rows, out.data(), width);
                           return sink.writeRow(out.data());
@@ -383,9 +288,11 @@ std::string streamBlended(const std::vector<std::string>& bands, const std::stri
         return error;
     }
     RowSink sink;
-    if (std::string error = sink.open(outPath, width, height); !error.empty()) return error;
+    if (std::string error = sink.open(outPath, width, height, imaging::ExistingFile::Replace); !error.empty()) {
+        return error;
+    }
     const imaging::Mer2RgbRowPass::Emit emit = [&sink](const std::uint8_t* row) { return sink.writeRow(row); };
-    return streamRows(readers, {height, pass.rowsToPush(), height}, sink,
+    return streamRows(readers, {height, pass.rowsToPush(), height}, sink, StreamOptions{},
                       [&](const std::vector<const std::uint8_t*>& rows) {
                           return pass.push(rows[0], rows[1], rows[2], emit);
                       });
@@ -395,29 +302,27 @@ std::string streamBlended(const std::vector<std::string>& bands, const std::stri
 
 const char* imageCommandsUsage() { return kUsage; }
 
+std::string writeAnaglyphFile(const std::string& right, const std::string& left, const std::string& out,
+                              const imaging::AnaglyphSettings& settings, const StreamOptions& options) {
+    imaging::AnaglyphRowPass pass;
+    return streamEachRow({right, left}, out, options,
+                         [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
+                             if (pass.width() != width) pass.configure(settings, width);
+                             pass.run(rows[0], rows[1], row);
+                         });
+}
+
 int runAnaglyphCommand(const std::vector<std::string>& args) {
     const char* cmd = "anaglyph";
     ParsedArgs p;
-    if (!parseArgs(cmd, args, {{"--merge", {0, 100}}, {"--contrast", {0, 100}}, {"--brightness", {0, 100}}}, false, p)) {
-        return kExitUsage;
-    }
+    if (!parseArgs(cmd, args, anaglyphOptionRanges(), false, p)) return kExitUsage;
     if (p.help) {
         std::cout << kUsage;
         return kExitOk;
     }
     if (p.positional.size() != 3) return usageError(cmd, "expected RIGHT LEFT OUT");
-    imaging::AnaglyphSettings settings;
-    settings.merge = numberOr(p, "--merge", 50);
-    settings.contrast = numberOr(p, "--contrast", 16);
-    settings.brightness = numberOr(p, "--brightness", 30);
-
-    imaging::AnaglyphRowPass pass;
-    const std::string error = streamEachRow(
-        {p.positional[0], p.positional[1]}, p.positional[2],
-        [&](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
-            if (pass.width() != width) pass.configure(settings, width);
-            pass.run(rows[0], rows[1], row);
-        });
+    const std::string error =
+        writeAnaglyphFile(p.positional[0], p.positional[1], p.positional[2], anaglyphSettingsFrom(p), StreamOptions{});
     return error.empty() ? kExitOk : failure(cmd, error);
 }
 
@@ -436,7 +341,7 @@ int runCompositeCommand(const std::vector<std::string>& args) {
     const std::string& out = p.positional[3];
     std::string error;
     if (!p.flags_mer2rgb) {
-        error = streamEachRow(bands, out, [](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
+        error = streamEachRow(bands, out, StreamOptions{}, [](const std::vector<const std::uint8_t*>& rows, std::uint8_t* row, int width) {
             imaging::combineAllChannelsRow(rows[0], rows[1], rows[2], row, width);
         });
     } else {

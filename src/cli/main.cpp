@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/AnaglyphsCommand.h"
 #include "cli/DecodeCommand.h"
 #include "cli/ImageCommands.h"
 #include "cli/WhenCommand.h"
@@ -19,7 +20,7 @@ void printUsage(std::ostream& out)
            "the labels of their PDS image files.\n\n"
            "Commands:\n"
         << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
-        << keldar::cli::imageCommandsUsage() << keldar::cli::labelCommandUsage()
+        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -65,6 +66,8 @@ int main(int argc, char** argv)
             return keldar::cli::runWhenCommand(args);
         if (command == "anaglyph")
             return keldar::cli::runAnaglyphCommand(args);
+        if (command == "anaglyphs")
+            return keldar::cli::runAnaglyphsCommand(args);
         if (command == "composite")
             return keldar::cli::runCompositeCommand(args);
         if (command == "sunset")

@@ -1,6 +1,8 @@
 // keldar-cli as a user runs it: a separate process, its output, its exit status and its files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -323,4 +326,180 @@ TEST_F(Cli, LabelPrintsThePdsLabelThenTheVicarLabel)
     }
     EXPECT_TRUE(contains(run("label '" + path("plain.img") + "'").err, "not a PDS image"));
     EXPECT_EQ(run("label").status, 2);
+}
+
+namespace {
+
+void copyAs(const fs::path& from, const fs::path& to) { fs::copy_file(from, to, fs::copy_options::overwrite_existing); }
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Names in a directory, sorted.
+std::vector<std::string> listing(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST_F(Cli, AnaglyphsBuildsEveryPairUnderTheProposedNameSkipsAndReportsFailures)
+{
+    const fs::path sample = path("sample"), in = path("in"), out = path("out");
+    ASSERT_EQ(run("make-sample '" + sample.string() + "'").status, 0);
+    const fs::path left = sample / "2N127531276EFF0300P1512L0M1.JPG", right = sample / "2N127531276EFF0300P1512R0M1.JPG";
+    fs::create_directories(in);
+    std::ofstream(in / "corrupt.jpg") << "not a jpeg";
+
+    // Partner found with ".JPG" beside a left with ".jpg".
+    copyAs(left, in / "1N128459614EFF0100P1507L0M1.jpg");
+    copyAs(right, in / "1N128459614EFF0100P1507R0M1.JPG");
+    // ".jpg" is preferred: the corrupt ".JPG" beside it is never read.
+    copyAs(left, in / "2N127531276EFF0300P1512L0M1.JPG");
+    copyAs(right, in / "2N127531276EFF0300P1512R0M1.jpg");
+    copyAs(in / "corrupt.jpg", in / "2N127531276EFF0300P1512R0M1.JPG");
+    // A corrupt eye fails its pair only.
+    copyAs(left, in / "1P131745489EFF0900P2411L4M1.JPG");
+    copyAs(in / "corrupt.jpg", in / "1P131745489EFF0900P2411R4M1.JPG");
+    // An output that exists already is kept.
+    copyAs(left, in / "2N171829389EFF6600P1706L0M1.JPG");
+    copyAs(right, in / "2N171829389EFF6600P1706R0M1.JPG");
+    fs::create_directories(out);
+    std::ofstream(out / "2N171829389EFF6600P1706L0M1-B40C20M70-01.jpg") << "keep me";
+    // Not pairs: no partner, a partner in another case or type, an earlier anaglyph, a right eye alone.
+    copyAs(left, in / "1R138846689EFF2300P1312L0M1.JPG");
+    copyAs(left, in / "2F132682414EFF1600P1214L0M1.JPG");
+    copyAs(right, in / "2F132682414EFF1600P1214R0M1.Jpg");
+    copyAs(left, in / "2P126471340EDN0000P2303L5M1.JPG");
+    copyAs(right, in / "2P126471340EDN0000P2303R5M1.bmp");
+    copyAs(left, in / "2N127531276EFF0300P1512L0M1-B40C20M70-01.jpg");
+    copyAs(right, in / "2N127531276EFF0300P1512R0M1-B40C20M70-01.jpg");
+    copyAs(right, in / "1F128459614EFF0100P1507R0M1.JPG");
+
+    const std::string options = " --merge 70 --contrast 20 --brightness 40";
+    const CliRun first = run("anaglyphs '" + in.string() + "' '" + out.string() + "'" + options);
+    EXPECT_EQ(first.status, 1) << first.err;
+    EXPECT_EQ(first.out.rfind("2 built, 1 skipped, 1 failed in ", 0), 0u) << first.out;
+    EXPECT_TRUE(contains(first.out, "3 left-eye images without a right-eye partner")) << first.out;
+    EXPECT_EQ(occurrences(first.err, "1P131745489EFF0900P2411L4M1.JPG"), 1u) << first.err;
+    EXPECT_EQ(occurrences(first.err, "\n"), 1u) << first.err;
+    EXPECT_EQ(listing(out), (std::vector<std::string>{"1N128459614EFF0100P1507L0M1-B40C20M70-01.jpg",
+                                                      "2N127531276EFF0300P1512L0M1-B40C20M70-01.jpg",
+                                                      "2N171829389EFF6600P1706L0M1-B40C20M70-01.jpg"}));
+    EXPECT_EQ(readFile(out / "2N171829389EFF6600P1706L0M1-B40C20M70-01.jpg"), "keep me");
+
+    // Byte for byte the single command's file, so the same pixels.
+    const CliRun single = run("anaglyph '" + right.string() + "' '" + left.string() + "' '" + path("single.jpg") + "'" + options);
+    ASSERT_EQ(single.status, 0) << single.err;
+    for (const char* built : {"1N128459614EFF0100P1507L0M1-B40C20M70-01.jpg", "2N127531276EFF0300P1512L0M1-B40C20M70-01.jpg"})
+        EXPECT_TRUE(readFile(out / built) == readFile(path("single.jpg"))) << built;
+
+    // A second run on one thread finds everything in place; default settings give other names.
+    const CliRun again = run("anaglyphs '" + in.string() + "' '" + out.string() + "' --jobs 1" + options);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.out.rfind("0 built, 3 skipped, 1 failed in ", 0), 0u) << again.out;
+    std::filesystem::remove(in / "1P131745489EFF0900P2411L4M1.JPG");
+    const CliRun defaults = run("anaglyphs '" + in.string() + "' '" + out.string() + "'");
+    EXPECT_EQ(defaults.status, 0) << defaults.err;
+    EXPECT_EQ(defaults.out.rfind("3 built, 0 skipped, 0 failed in ", 0), 0u) << defaults.out;
+    EXPECT_TRUE(fs::exists(out / "2N171829389EFF6600P1706L0M1-B30C16M50-01.jpg"));
+    EXPECT_EQ(listing(out).size(), 6u);
+}
+
+TEST_F(Cli, AnaglyphsUsageAndDirectoryErrors)
+{
+    std::ofstream(path("file")) << "x";
+    fs::create_directories(path("empty"));
+    struct Case { std::string arguments; int status; const char* message; };
+    for (const Case& c : {Case{"anaglyphs", 2, "expected DIR OUTDIR"},
+                          Case{"anaglyphs '" + path("empty") + "'", 2, "expected DIR OUTDIR"},
+                          Case{"anaglyphs '" + path("empty") + "' o --jobs 0", 2, "--jobs 0 is outside 1..256"},
+                          Case{"anaglyphs '" + path("empty") + "' o --jobs x", 2, "--jobs expects"},
+                          Case{"anaglyphs '" + path("empty") + "' o --merge 101", 2, "--merge 101"},
+                          Case{"anaglyphs '" + path("empty") + "' o --overwrite", 2, "unknown option"},
+                          Case{"anaglyphs '" + path("missing") + "' '" + path("o") + "'", 1, "is not a directory"},
+                          Case{"anaglyphs '" + path("empty") + "' '" + path("file/o") + "'", 1,
+                               "cannot create the output directory"}}) {
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.arguments << ": " << r.err;
+        EXPECT_TRUE(contains(r.err, c.message)) << c.arguments << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.arguments << ": " << r.out;
+    }
+    EXPECT_FALSE(fs::exists(path("o")));
+    const CliRun none = run("anaglyphs '" + path("empty") + "' '" + path("made/deeper") + "'");
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out.rfind("0 built, 0 skipped, 0 failed in ", 0), 0u) << none.out;
+    EXPECT_TRUE(fs::is_directory(path("made/deeper")));
+    EXPECT_TRUE(contains(run("--help").out, "keldar-cli anaglyphs DIR OUTDIR"));
+}
+
+TEST_F(Cli, AnaglyphsStopsOnSigintAndLeavesNoPartialFile)
+{
+    // A 2400 x 2400 BMP of busy content, made a JPEG by the CLI: a pair takes long enough that
+    // the signal lands while a file is being written.
+    constexpr int side = 2400;
+    {
+        std::ofstream bmp(path("big.bmp"), std::ios::binary);
+        const auto le = [&](std::uint32_t v, int bytes) {
+            for (int i = 0; i < bytes; ++i) bmp.put(static_cast<char>(v >> (8 * i) & 0xFF));
+        };
+        bmp << "BM";
+        le(54 + side * side * 3, 4), le(0, 4), le(54, 4), le(40, 4), le(side, 4), le(side, 4), le(1, 2), le(24, 2);
+        le(0, 4), le(side * side * 3, 4), le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
+        std::string row(side * 3, '\0');
+        for (int y = 0; y < side; ++y) {
+            for (int i = 0; i < side * 3; ++i) row[i] = static_cast<char>((i * 7 + y * 13) ^ (i * y >> 5));
+            bmp << row;
+        }
+    }
+    ASSERT_EQ(run("sunset '" + path("big.bmp") + "' '" + path("big.jpg") + "' --passes 0").status, 0);
+    const fs::path in = path("in"), out = path("out");
+    fs::create_directories(in);
+    for (int i = 0; i < 8; ++i) {
+        const std::string id = "2N12753127" + std::to_string(i) + "EFF0300P1512";
+        copyAs(path("big.jpg"), in / (id + "L0M1.JPG"));
+        copyAs(path("big.jpg"), in / (id + "R0M1.JPG"));
+    }
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!std::freopen(path("stdout.txt").c_str(), "w", stdout) || !std::freopen(path("stderr.txt").c_str(), "w", stderr))
+            ::_exit(127);
+        ::execl(KELDAR_CLI, KELDAR_CLI, "anaglyphs", in.c_str(), out.c_str(), "--jobs", "1", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Signal once a temporary file is there, that is while a pair is being written.
+    const auto writing = [&] {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(out, ec))
+            if (entry.path().filename().string().front() == '.') return true;
+        return false;
+    };
+    bool sawTemporary = false;
+    for (int i = 0; i < 20000 && !sawTemporary; ++i) {
+        sawTemporary = writing();
+        if (!sawTemporary) ::usleep(500);
+    }
+    ::kill(child, SIGINT);
+    int raw = 0;
+    ASSERT_EQ(::waitpid(child, &raw, 0), child);
+    EXPECT_TRUE(sawTemporary);
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 130) << readFile(path("stderr.txt"));
+    EXPECT_EQ(readFile(path("stdout.txt")).rfind("stopped: ", 0), 0u) << readFile(path("stdout.txt"));
+    const std::vector<std::string> left = listing(out);
+    EXPECT_LT(left.size(), 8u);
+    for (const std::string& name : left) {
+        EXPECT_NE(name.front(), '.') << name;
+        const std::string bytes = readFile(out / name);
+        EXPECT_EQ(bytes.substr(bytes.size() - 2), "\xFF\xD9") << name << " is cut short";
+    }
 }

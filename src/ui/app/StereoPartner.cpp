@@ -1,28 +1,20 @@
 #include "ui/app/StereoPartner.h"
 
-#include <QFileInfo>
+#include "core/decode/StereoPartnerFile.h"
+
+#include <QFile>
 
 namespace keldar::ui {
 
-namespace {
-
-QString joined(const QString& directory, const QString& name) {
+QString partnerFilePath(const QString& directory, const QString& partnerName) {
+    const QString name = partnerName + QStringLiteral(".jpg");
     return directory.endsWith(QLatin1Char('/')) ? directory + name : directory + QLatin1Char('/') + name;
 }
 
-}  // namespace
-
-QString partnerFilePath(const QString& directory, const QString& partnerName) {
-    return joined(directory, partnerName + QStringLiteral(".jpg"));
-}
-
 QString findPartnerFile(const QString& directory, const QString& partnerName) {
-    if (partnerName.isEmpty()) return {};
-    for (const QString& extension : {QStringLiteral(".jpg"), QStringLiteral(".JPG")}) {
-        const QFileInfo candidate(joined(directory, partnerName + extension));
-        if (candidate.isFile()) return candidate.filePath();
-    }
-    return {};
+    const std::string found = decode::findPartnerFile(QFile::encodeName(directory).toStdString(),
+                                                      QFile::encodeName(partnerName).toStdString());
+    return QFile::decodeName(found.c_str());
 }
 
 }  // namespace keldar::ui

@@ -1,7 +1,7 @@
 #pragma once
 // Where the stereo partner of the current image is looked for: the directory text, "/", the
-// partner's name and ".jpg". Linux file names respect case and the archive publishes upper-case
-// extensions, so ".JPG" is tried as well. A partner kept as a bitmap is not looked for.
+// partner's name and ".jpg", then ".JPG" (the rule lives in core/decode/StereoPartnerFile.h,
+// shared with the command line's batch).
 
 #include <QString>
 
