@@ -6,9 +6,9 @@
 #   bench/compare-anaglyphs.sh [path/to/keldar-cli]
 #
 # Environment: KELDAR_CLI (binary, if not given as argument), PAIRS (default 200), SIDE
-# (pixels, default 1024), KEEP=1 keeps the scratch directory. The pictures are ImageMagick
-# plasma made JPEG by keldar-cli's own encoder (quality 100, 4:4:4), eight different ones
-# shared out over the pairs. Both sides write JPEG at quality 100 without chroma subsampling.
+# (pixels, default 1024), KEEP=1 keeps the scratch directory, COLOUR=1 three-channel inputs.
+# The pictures are ImageMagick plasma, eight different ones shared out over the pairs, as
+# single-channel JPEGs like the rovers' raw NAVCAM images. Both sides write JPEG at quality 100 without chroma subsampling.
 # Targets: all cores at least 1.8x the pairs per second of --jobs 1, and at least 5x the
 # pairs per second of the ImageMagick loop. Build with -DCMAKE_BUILD_TYPE=Release.
 set -euo pipefail
@@ -44,9 +44,15 @@ cd "$work"
 echo "keldar-cli: $cli ($(nproc) cores)"
 echo "ImageMagick: $im_composite"
 echo "Making $pairs pairs of ${side}x${side} JPEGs in $work ..."
+# NAVCAM products are single-channel JPEGs, as the rovers' raw images are; COLOUR=1 makes
+# three-channel inputs (quality 100, 4:4:4, by keldar-cli's own encoder) instead.
 for i in 0 1 2 3 4 5 6 7; do
   "$im_convert" -seed $((31 + i)) -size "${side}x${side}" plasma:fractal "BMP3:base$i.bmp"
-  "$cli" sunset "base$i.bmp" "base$i.jpg" --passes 0
+  if [[ ${COLOUR:-0} == 1 ]]; then
+    "$cli" sunset "base$i.bmp" "base$i.jpg" --passes 0
+  else
+    "$im_convert" "base$i.bmp" -colorspace Gray -type Grayscale -quality 95 "base$i.jpg"
+  fi
 done
 mkdir pairs
 for ((i = 0; i < pairs; i++)); do

@@ -31,12 +31,17 @@ std::string bandFilterCode(std::string_view fileName) {
 }
 
 std::string straightFilterSuffix(std::string_view red, std::string_view green, std::string_view blue) {
-    return "-" + std::string(red) + std::string(green) + std::string(blue);
+    // Appended piece by piece: "-" + std::string(...) trips a false -Wrestrict in GCC 12's
+    // optimised builds.
+    std::string suffix = "-";
+    suffix.append(red).append(green).append(blue);
+    return suffix;
 }
 
 std::string blendedFilterSuffix(std::string_view red, std::string_view green, std::string_view blue) {
-    const std::string g(green);
-    return "-" + std::string(red) + g + g + g + std::string(blue);
+    std::string suffix = "-";
+    suffix.append(red).append(green).append(green).append(green).append(blue);
+    return suffix;
 }
 
 std::optional<AnaglyphNameProposal> proposeColourName(std::string_view directory, std::string_view base,
