@@ -1,0 +1,93 @@
+# Run by CTest with -DMODE=tree (install and check the tree) or -DMODE=validators (the desktop's
+# own checkers over the files the tree test installed).
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    string(REPLACE ";" " " shown "${ARGN}")
+    message(FATAL_ERROR "${shown} failed (${status}):\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+set(app_id org.example.keldar)
+set(desktop_file ${DATADIR}/applications/${app_id}.desktop)
+set(metainfo ${DATADIR}/metainfo/${app_id}.metainfo.xml)
+set(expected ${BINDIR}/keldar-cli ${MANDIR}/man1/keldar-cli.1)
+if(GUI)
+  list(APPEND expected ${BINDIR}/keldar ${MANDIR}/man1/keldar.1 ${desktop_file} ${metainfo}
+       ${DATADIR}/icons/hicolor/scalable/apps/keldar.svg
+       ${DATADIR}/icons/hicolor/48x48/apps/keldar.png
+       ${DATADIR}/icons/hicolor/256x256/apps/keldar.png)
+endif()
+
+if(MODE STREQUAL "tree")
+  file(REMOVE_RECURSE ${PREFIX})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+
+  # Exactly these files: no test, bench or library comes along.
+  file(GLOB_RECURSE installed RELATIVE ${PREFIX} ${PREFIX}/*)
+  list(SORT installed)
+  list(SORT expected)
+  if(NOT installed STREQUAL expected)
+    message(FATAL_ERROR "installed:\n  ${installed}\nexpected:\n  ${expected}")
+  endif()
+
+  run(${PREFIX}/${BINDIR}/keldar-cli --version)
+  if(NOT out STREQUAL "keldar-cli ${VERSION}\n")
+    message(FATAL_ERROR "keldar-cli --version printed '${out}'")
+  endif()
+  if(GUI)
+    # Without any display: --version must not need one.
+    run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+        ${PREFIX}/${BINDIR}/keldar --version)
+    if(NOT out STREQUAL "keldar ${VERSION}\n")
+      message(FATAL_ERROR "keldar --version printed '${out}'")
+    endif()
+    foreach(size 48 256)
+      # A PNG's width and height are the two big-endian words at byte 16 of its header.
+      file(READ ${PREFIX}/${DATADIR}/icons/hicolor/${size}x${size}/apps/keldar.png header OFFSET 16 LIMIT 8 HEX)
+      math(EXPR hex_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
+      string(SUBSTRING "${hex_size}" 2 -1 digits)
+      string(LENGTH "${digits}" length)
+      math(EXPR pad "8 - ${length}")
+      string(REPEAT "0" ${pad} zeros)
+      if(NOT header STREQUAL "${zeros}${digits}${zeros}${digits}")
+        message(FATAL_ERROR "the ${size}x${size} icon is not ${size} x ${size} pixels (header ${header})")
+      endif()
+    endforeach()
+    file(READ ${PREFIX}/${metainfo} text)
+    if(NOT text MATCHES "<release version=\"${VERSION}\"")
+      message(FATAL_ERROR "the metainfo file names no release ${VERSION}")
+    endif()
+  endif()
+elseif(MODE STREQUAL "validators")
+  find_program(desktop_file_validate desktop-file-validate)
+  find_program(appstreamcli appstreamcli)
+  find_program(man man)
+  if(NOT GUI OR NOT desktop_file_validate OR NOT appstreamcli)
+    message("validators absent (or no workbench built): skipped")
+    return()
+  endif()
+  # desktop-file-validate succeeds despite warnings: those fail here too. Its hints do not (one
+  # says Graphics and Science are both main categories, which is meant: Keldar is both).
+  run(${desktop_file_validate} ${PREFIX}/${desktop_file})
+  message("${out}${err}")
+  if("${out}${err}" MATCHES "(error|warning):")
+    message(FATAL_ERROR "desktop-file-validate found problems")
+  endif()
+  # Fails on its errors and warnings; its notes are shown.
+  run(${appstreamcli} validate --no-net ${PREFIX}/${metainfo})
+  message("${out}")
+  if(man)
+    foreach(page keldar keldar-cli)
+      run(${CMAKE_COMMAND} -E env MANWIDTH=80 ${man} --warnings -l ${PREFIX}/${MANDIR}/man1/${page}.1)
+      if(NOT err STREQUAL "")
+        message(FATAL_ERROR "man ${page}: ${err}")
+      endif()
+    endforeach()
+  endif()
+else()
+  message(FATAL_ERROR "MODE must be tree or validators")
+endif()
