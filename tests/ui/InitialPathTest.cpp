@@ -40,7 +40,7 @@ TEST_F(InitialPath, StartsInTheDirectoryOrOnTheFileGiven) {
         {"pictures", true, 0, 10},
         {"pictures/", false, 0, 10},
         {"pictures/b.jpg", true, 1, 11},
-        {"pictures/c.jpg", false, 2, 12},
+        {"pictures/c.jpg", false, 2, 12},  // the last file too, which a click would move past
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.argument);
@@ -57,7 +57,6 @@ TEST_F(InitialPath, StartsInTheDirectoryOrOnTheFileGiven) {
         EXPECT_EQ(QDir::currentPath(), pictures);
         EXPECT_EQ(mainWindow().selectedFileIndex(), c.selected);
         EXPECT_EQ(shownWidth(), c.width);
-        EXPECT_EQ(display(QStringLiteral("filePositionText")), QStringLiteral("Using File %1 of 3").arg(c.selected + 1));
         EXPECT_TRUE(platform.boxes.empty());
     }
 }

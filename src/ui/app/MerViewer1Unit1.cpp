@@ -78,10 +78,7 @@ void TForm1::buildControls() {
 
     connect(browser_, &FileBrowser::userSelectionChanged, this, [this] { runGuarded([this] { runImageAction(); }); });
     connect(browser_, &FileBrowser::directoryEntered, this, [this] {
-        runGuarded([this] {
-            selectInitialFile();
-            runImageAction();
-        });
+        runGuarded([this] { runEnteredAction(); });
     });
     connect(browser_, &FileBrowser::enterFailed, this, [this](const QString& message) { platform_.error(this, message); });
 
@@ -354,16 +351,21 @@ bool TForm1::enterInitialPath(const QString& path) {
         throw;
     }
     // Already the directory shown: entering it ran nothing.
-    if (!initialFile_.isEmpty()) {
-        selectInitialFile();
-        runImageAction();
-    }
+    if (!initialFile_.isEmpty()) runEnteredAction();
     return true;
 }
 
-void TForm1::selectInitialFile() {
-    if (initialFile_.isEmpty()) return;
-    selectFile(static_cast<int>(browser_->fileNames().indexOf(std::exchange(initialFile_, QString()))));
+void TForm1::runEnteredAction() {
+    // A name the list leaves out (a hidden file) starts the walk as any entered directory does.
+    const int initial = initialFile_.isEmpty()
+                            ? -1
+                            : static_cast<int>(browser_->fileNames().indexOf(std::exchange(initialFile_, QString())));
+    if (initial < 0) {
+        runImageAction();
+        return;
+    }
+    selectFile(initial);
+    runImageWalkAction(true);
 }
 
 void TForm1::setDirectory(const QString& path) {

@@ -103,10 +103,11 @@ private:
     void showFilePath();
     bool loadPicture(const QString& path);
     void prepareLoadAttempt(const QString& path);
+    void runImageWalkAction(bool openSelected);
     // False when `path` cannot be reached (reported); throws when it cannot be entered.
     bool enterInitialPath(const QString& path);
-    // The initial file, once its directory is entered: selected for the Image action.
-    void selectInitialFile();
+    // On entering a directory: the Image action, on the initial file when it is there.
+    void runEnteredAction();
     void copyToLargeImagePage();
 
     // The autoshow step, the last step of the Data action while "Check Stereo Autoshow" is on.
