@@ -77,9 +77,7 @@ void TForm1::buildControls() {
     image1_->setDesignSize(QSize(361, 363));
 
     connect(browser_, &FileBrowser::userSelectionChanged, this, [this] { runGuarded([this] { runImageAction(); }); });
-    connect(browser_, &FileBrowser::directoryEntered, this, [this] {
-        runGuarded([this] { runEnteredAction(); });
-    });
+    connect(browser_, &FileBrowser::directoryEntered, this, [this] { runGuarded([this] { runEnteredAction(); }); });
     connect(browser_, &FileBrowser::enterFailed, this, [this](const QString& message) { platform_.error(this, message); });
 
     // The "?" button in the top left corner, then the current path. A long path is cut at
