@@ -18,9 +18,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://keldar.example.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The summary is the first line of the package description, this the rest.
-set(CPACK_PACKAGE_DESCRIPTION "Keldar shows the raw image products of NASA's Mars Exploration Rovers, \
-Spirit and Opportunity, as the Planetary Data System publishes them. It decodes each product \
-identifier, turns the spacecraft clock into Earth and Mars time, finds stereo partners, builds \
-red/cyan anaglyphs and colour composites, and runs slideshows and searches over a directory. \
-keldar-cli offers the decoder and the image pipelines on the command line.")
+set(CPACK_PACKAGE_DESCRIPTION "Keldar shows the raw image products of NASA's Mars Exploration\n\
+Rovers, Spirit and Opportunity, as the Planetary Data System publishes them.\n\
+It decodes each product identifier, turns the spacecraft clock into Earth and\n\
+Mars time, finds stereo partners, builds red/cyan anaglyphs and colour\n\
+composites, and runs slideshows and searches over a directory. keldar-cli\n\
+offers the decoder and the image pipelines on the command line.")
 include(CPack)
