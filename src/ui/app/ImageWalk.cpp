@@ -9,7 +9,7 @@ ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& option
     walk.countText = QString::number(walk.fileCount);
     walk.positionText = QString::number(walk.fileIndex + 1);
 
-    if (walk.positionText == walk.countText) {
+    if (walk.positionText == walk.countText && !options.openSelected) {
         // The last file is selected: the check comes before the load.
         if (options.loop) {
             host.select(0);

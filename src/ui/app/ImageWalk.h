@@ -38,6 +38,9 @@ struct ImageWalkOptions {
     // The selection moved up the list (the Up key, a "Previous" button): a file that fails
     // moves the walk further up, so the user can step back past it.
     bool backward = false;
+    // A file being opened (from the command line) is shown even when it is the last one: the
+    // end-of-list rule is for stepping through the list.
+    bool openSelected = false;
 };
 
 struct ImageWalkResult {

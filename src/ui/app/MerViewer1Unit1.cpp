@@ -1,5 +1,11 @@
 #include "ui/app/MerViewer1Unit1.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCloseEvent>
@@ -71,7 +77,7 @@ void TForm1::buildControls() {
     image1_->setDesignSize(QSize(361, 363));
 
     connect(browser_, &FileBrowser::userSelectionChanged, this, [this] { runGuarded([this] { runImageAction(); }); });
-    connect(browser_, &FileBrowser::directoryEntered, this, [this] { runGuarded([this] { runImageAction(); }); });
+    connect(browser_, &FileBrowser::directoryEntered, this, [this] { runGuarded([this] { runEnteredAction(); }); });
     connect(browser_, &FileBrowser::enterFailed, this, [this](const QString& message) { platform_.error(this, message); });
 
     // The "?" button in the top left corner, then the current path. A long path is cut at
@@ -307,9 +313,57 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::closeProgram() { workbench_.closeProgram(); }
 
+void TForm1::openInitialPath(const QString& path) {
+    initialPath_ = path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+}
+
 void TForm1::enterStartDirectory() {
     startDirectoryRead_ = true;
+    const QString initial = std::exchange(initialPath_, QString());
+    bool entered = false;
+    // One that cannot be entered has had its box; the working directory is still a place to be.
+    if (!initial.isEmpty() && runGuarded([&] { entered = enterInitialPath(initial); }) && entered) return;
     setDirectory(QDir::currentPath());
+}
+
+bool TForm1::enterInitialPath(const QString& path) {
+    // Reached by its bytes, like the files of the list: the name need not be UTF-8.
+    const QByteArray bytes = platform::fileNameToBytes(path);
+    struct stat info {};
+    if (::stat(bytes.constData(), &info) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        platform_.warning(this, QStringLiteral("Cannot open \"%1\": %2. Keldar starts in the working directory.")
+                                    .arg(platform::displayFileName(path), reason));
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        setDirectory(path);
+        return true;
+    }
+    const qsizetype slash = bytes.lastIndexOf('/');
+    initialFile_ = platform::fileNameFromBytes(bytes.mid(slash + 1));
+    try {
+        setDirectory(platform::fileNameFromBytes(slash == 0 ? QByteArray("/") : bytes.left(slash)));
+    } catch (...) {
+        initialFile_.clear();
+        throw;
+    }
+    // Already the directory shown: entering it ran nothing.
+    if (!initialFile_.isEmpty()) runEnteredAction();
+    return true;
+}
+
+void TForm1::runEnteredAction() {
+    // A name the list leaves out (a hidden file) starts the walk as any entered directory does.
+    const int initial = initialFile_.isEmpty()
+                            ? -1
+                            : static_cast<int>(browser_->fileNames().indexOf(std::exchange(initialFile_, QString())));
+    if (initial < 0) {
+        runImageAction();
+        return;
+    }
+    selectFile(initial);
+    runImageWalkAction(true);
 }
 
 void TForm1::setDirectory(const QString& path) {

@@ -54,7 +54,13 @@ public:
     // --- The browser, for the pages that drive the main window ---
     // Enters `path` (nothing happens when it is already shown); throws when it cannot be read.
     void setDirectory(const QString& path);
-    // Reads the process's working directory, as at start.
+    // Where the browser starts instead of the working directory (the path given on the command
+    // line): a directory is entered; for a file its directory is entered with the file selected
+    // and shown. A path that does not exist is reported once and the start is as without one.
+    // `path` is in the FileNames form; it takes effect when the start directory is read.
+    void openInitialPath(const QString& path);
+    // Reads the start directory: the initial path when one was given, else the process's
+    // working directory.
     void enterStartDirectory();
     // Sets the file-list selection by program: no action runs (-1 clears it).
     void selectFile(int index);
@@ -97,6 +103,11 @@ private:
     void showFilePath();
     bool loadPicture(const QString& path);
     void prepareLoadAttempt(const QString& path);
+    void runImageWalkAction(bool openSelected);
+    // False when `path` cannot be reached (reported); throws when it cannot be entered.
+    bool enterInitialPath(const QString& path);
+    // On entering a directory: the Image action, on the initial file when it is there.
+    void runEnteredAction();
     void copyToLargeImagePage();
 
     // The autoshow step, the last step of the Data action while "Check Stereo Autoshow" is on.
@@ -151,6 +162,8 @@ private:
     platform::Platform& platform_;
     ViewerState state_;
     bool startDirectoryRead_ = false;
+    QString initialPath_;  // absolute, until the start directory is read
+    QString initialFile_;  // name within the directory being entered
     // The entry the last Image action ended on: a walk that starts above it goes up the list.
     int lastShownIndex_ = -1;
 

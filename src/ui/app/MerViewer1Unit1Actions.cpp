@@ -65,10 +65,13 @@ private:
     TForm1& window_;
 };
 
-void TForm1::runImageAction() {
+void TForm1::runImageAction() { runImageWalkAction(false); }
+
+void TForm1::runImageWalkAction(bool openSelected) {
     workbench_.setViewStretch(state_.options.thumbnailsAsFullsize);
     // The landing times of both rovers are constants of the time core.
     ImageWalkOptions options{state_.options.loop, state_.steppingBack, slideshowBox_->isChecked()};
+    options.openSelected = openSelected;
     const int selected = browser_->selectedIndex();
     options.backward = selected >= 0 && selected < lastShownIndex_;
     state_.steppingBack = false;
