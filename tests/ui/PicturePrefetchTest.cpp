@@ -7,6 +7,7 @@
 
 #include "core/imaging/ImageFile.h"
 #include "support/UiTestSupport.h"
+#include "ui/app/FileBrowser.h"
 #include "ui/app/ImageView.h"
 #include "ui/app/PicturePrefetch.h"
 
