@@ -36,9 +36,9 @@ const char kUsage[] =
     "      NAME.JPG. Each goes to OUTDIR (made when missing) as a JPEG under the name the\n"
     "      workbench's anaglyph page proposes first: LEFT-B30C16M50-01.jpg. An existing output\n"
     "      is kept and counted as skipped. --jobs N builds N pairs at once (default: one per\n"
-    "      core). Progress on stderr when it is a terminal; a summary line on stdout. Exit\n"
-    "      status 0 when every pair was built or skipped, 1 when any failed, 2 on a usage error,\n"
-    "      130 when stopped by SIGINT or SIGTERM (no half-written file is left).\n";
+    "      core and one more). Progress on stderr when it is a terminal; a summary line on\n"
+    "      stdout. Exit status 0 when every pair was built or skipped, 1 when any failed, 2 on\n"
+    "      a usage error, 130 when stopped by SIGINT or SIGTERM (no half-written file is left).\n";
 
 constexpr int kMaxJobs = 256;
 
@@ -249,7 +249,9 @@ int runAnaglyphsCommand(const std::vector<std::string>& args) {
     const std::string& dir = p.positional[0];
     const std::string& outDir = p.positional[1];
     const imaging::AnaglyphSettings settings = anaglyphSettingsFrom(p);
-    const int jobs = numberOr(p, "--jobs", availableCores());
+    // One worker more than the cores: while a worker waits for its finished file to reach the
+    // disk (each output is synced before it is renamed into place), its core takes another pair.
+    const int jobs = numberOr(p, "--jobs", availableCores() + 1);
 
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return failure(cmd, dir + " is not a directory");

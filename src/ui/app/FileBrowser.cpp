@@ -226,9 +226,11 @@ QString FileBrowser::selectedFileName() const {
     return index >= 0 ? fileNames_.at(index) : QString();
 }
 
-QString FileBrowser::selectedFilePath() const {
-    const QString name = selectedFileName();
-    if (name.isEmpty()) return {};
+QString FileBrowser::selectedFilePath() const { return filePathAt(selectedIndex()); }
+
+QString FileBrowser::filePathAt(int index) const {
+    if (index < 0 || index >= fileCount()) return {};
+    const QString& name = fileNames_[index];
     return directory_ == QLatin1String("/") ? QLatin1Char('/') + name : directory_ + QLatin1Char('/') + name;
 }
 

@@ -53,6 +53,7 @@ public:
     void setSelectedIndex(int index);
     QString selectedFileName() const;  // "" when none
     QString selectedFilePath() const;  // "" when none
+    QString filePathAt(int index) const;  // "" outside the list
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -11,6 +11,24 @@ QImage toQImage(const imaging::ImageBuffer& buffer) {
     return view.copy();
 }
 
+QImage sharedQImage(const SharedPicture& picture) {
+    if (!picture || picture->isEmpty()) return {};
+    auto* owner = new SharedPicture(picture);
+    QImage image(picture->data(), picture->width(), picture->height(), static_cast<qsizetype>(picture->stride()),
+                 QImage::Format_BGR888, [](void* held) { delete static_cast<SharedPicture*>(held); }, owner);
+    if (image.isNull()) delete owner;  // Qt calls the cleanup only for an image it made
+    return image;
+}
+
+QImage displayImage(const QImage& image, QSize size) {
+    if (image.isNull() || size.isEmpty()) return {};
+    // Qt's smooth scaling converts an opaque picture to 32-bit RGB first, so converting here
+    // gives the same pixels and lets one conversion serve every size.
+    QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb.size() == size) return rgb;
+    return rgb.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 imaging::ImageBuffer fromQImage(const QImage& image) {
     if (image.isNull()) return {};
     const QImage bgr = image.convertToFormat(QImage::Format_BGR888);

@@ -2,14 +2,29 @@
 // Between the core's 24-bit image buffer and Qt's QImage, for showing, copying to the
 // clipboard and printing. Both directions copy whole rows; no pixel is touched on the way.
 
+#include <memory>
+
 #include <QImage>
 
 #include "core/imaging/ImageBuffer.h"
 
 namespace keldar::ui {
 
+// A picture that is never changed once made, so views, pages and the worker that reads ahead
+// can hold the same pixels without copying them.
+using SharedPicture = std::shared_ptr<const imaging::ImageBuffer>;
+
 // A deep copy in QImage::Format_BGR888 (the buffer's byte order); null for an empty buffer.
 QImage toQImage(const imaging::ImageBuffer& buffer);
+
+// A read-only QImage::Format_BGR888 over the shared picture's own bytes; the picture lives as
+// long as any copy of the image does. Null for a null or empty picture.
+QImage sharedQImage(const SharedPicture& picture);
+
+// What a view draws for `image` in a `size` rectangle: 32-bit RGB (the format the screen and
+// Qt's smooth scaling work in, so the conversion is made once, not at every paint), scaled
+// smoothly when the size differs. The pixels are those of scaling `image` itself.
+QImage displayImage(const QImage& image, QSize size);
 
 // Any QImage as a 24-bit buffer (converted to blue-green-red first); empty for a null image.
 imaging::ImageBuffer fromQImage(const QImage& image);

@@ -1,11 +1,21 @@
 #include "ui/app/ImageView.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <QVariant>
 
-#include "ui/app/ImageConversion.h"
-
 namespace keldar::ui {
+
+namespace {
+
+// Enough for both sizes of a stretch switch and a window being resized; each is at most the
+// view's size in 32-bit pixels.
+constexpr std::size_t kDisplayImagesKept = 3;
+
+const imaging::ImageBuffer kNoPicture;
+
+}  // namespace
 
 QRect fitPictureRect(QSize picture, QSize view, bool stretch) {
     if (picture.isEmpty() || view.isEmpty()) return {};
@@ -28,18 +38,29 @@ void ImageView::setDesignSize(QSize size) {
 }
 
 void ImageView::setPicture(const imaging::ImageBuffer& picture) {
-    picture_ = picture;
-    image_ = toQImage(picture_);
-    scaled_ = QPixmap();
+    setPicture(picture.isEmpty() ? SharedPicture() : std::make_shared<const imaging::ImageBuffer>(picture));
+}
+
+void ImageView::setPicture(SharedPicture picture, const std::vector<QImage>& ready) {
+    if (picture && picture->isEmpty()) picture.reset();
+    if (picture == picture_) {
+        for (const QImage& image : ready) keep(image);
+        return;
+    }
+    picture_ = std::move(picture);
+    image_ = sharedQImage(picture_);
+    scaled_.clear();
+    for (const QImage& image : ready) keep(image);
     update();
 }
 
-void ImageView::clearPicture() { setPicture({}); }
+void ImageView::clearPicture() { setPicture(SharedPicture()); }
+
+const imaging::ImageBuffer& ImageView::picture() const { return picture_ ? *picture_ : kNoPicture; }
 
 void ImageView::setStretch(bool stretch) {
     if (stretch_ == stretch) return;
     stretch_ = stretch;
-    scaled_ = QPixmap();
     update();
 }
 
@@ -47,23 +68,35 @@ QRect ImageView::pictureRect() const { return fitPictureRect(image_.size(), size
 
 QSize ImageView::sizeHint() const { return minimumSize(); }
 
-void ImageView::resizeEvent(QResizeEvent* event) {
-    scaled_ = QPixmap();
-    QWidget::resizeEvent(event);
+void ImageView::keep(const QImage& image) {
+    if (image.isNull()) return;
+    const auto same = std::find_if(scaled_.begin(), scaled_.end(),
+                                   [&](const QImage& kept) { return kept.size() == image.size(); });
+    if (same != scaled_.end()) return;
+    scaled_.insert(scaled_.begin(), image);
+    if (scaled_.size() > kDisplayImagesKept) scaled_.pop_back();
+}
+
+const QImage& ImageView::displayImageAt(QSize size) {
+    auto found = std::find_if(scaled_.begin(), scaled_.end(), [&](const QImage& kept) { return kept.size() == size; });
+    if (found == scaled_.end()) {
+        // A copy of the picture already in display form scales without a second conversion.
+        const auto whole = std::find_if(scaled_.begin(), scaled_.end(),
+                                        [&](const QImage& kept) { return kept.size() == image_.size(); });
+        keep(displayImage(whole != scaled_.end() ? *whole : image_, size));
+        return scaled_.front();
+    }
+    std::rotate(scaled_.begin(), found, found + 1);  // the most recently drawn stays longest
+    return scaled_.front();
 }
 
 void ImageView::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     const QRect target = pictureRect();
     if (target.isEmpty()) return;
-    if (scaled_.size() != target.size()) {
-        scaled_ = QPixmap::fromImage(target.size() == image_.size()
-                                         ? image_
-                                         : image_.scaled(target.size(), Qt::IgnoreAspectRatio,
-                                                         Qt::SmoothTransformation));
-    }
+    const QImage& shown = displayImageAt(target.size());
     QPainter painter(this);
-    painter.drawPixmap(target.topLeft(), scaled_);
+    painter.drawImage(target.topLeft(), shown);
 }
 
 }  // namespace keldar::ui

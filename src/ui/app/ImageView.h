@@ -3,11 +3,13 @@
 // picture keeps its own size and only a larger one is reduced to fit; with stretch every
 // picture is scaled to fill the view.
 
+#include <vector>
+
 #include <QImage>
-#include <QPixmap>
 #include <QWidget>
 
 #include "core/imaging/ImageBuffer.h"
+#include "ui/app/ImageConversion.h"
 
 namespace keldar::ui {
 
@@ -19,11 +21,19 @@ public:
     // The designed size; the screen fit scales it with the window.
     void setDesignSize(QSize size);
 
+    // The view keeps a copy of `picture`.
     void setPicture(const imaging::ImageBuffer& picture);
+    // The view shares `picture`. `ready` are display images of it made elsewhere (see
+    // displayImage()), used when one has the size drawn. Setting the picture shown again
+    // keeps what was scaled for it.
+    void setPicture(SharedPicture picture, const std::vector<QImage>& ready = {});
     void clearPicture();
-    const imaging::ImageBuffer& picture() const { return picture_; }
+    const imaging::ImageBuffer& picture() const;
+    const SharedPicture& sharedPicture() const { return picture_; }
+    // The display images made so far for the picture, the most recently drawn first.
+    const std::vector<QImage>& displayImages() const { return scaled_; }
     const QImage& image() const { return image_; }
-    bool hasPicture() const { return !picture_.isEmpty(); }
+    bool hasPicture() const { return picture_ && !picture_->isEmpty(); }
 
     void setStretch(bool stretch);
     bool stretch() const { return stretch_; }
@@ -35,12 +45,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    imaging::ImageBuffer picture_;
-    QImage image_;
-    QPixmap scaled_;  // the picture at pictureRect()'s size, made when size or picture change
+    // The display image at `size`, from the cache or made now.
+    const QImage& displayImageAt(QSize size);
+    void keep(const QImage& image);
+
+    SharedPicture picture_;
+    QImage image_;                 // over picture_'s bytes
+    std::vector<QImage> scaled_;   // display images at the sizes drawn lately (a window resize
+                                   // or the stretch switch back and forth costs no new scaling)
     bool stretch_ = false;
     QSize designSize_{361, 363};
 };

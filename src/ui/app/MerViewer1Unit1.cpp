@@ -24,6 +24,7 @@
 #include "ui/app/Controls.h"
 #include "ui/app/FileBrowser.h"
 #include "ui/app/ImageView.h"
+#include "ui/app/PicturePrefetch.h"
 #include "ui/app/ScreenFit.h"
 #include "ui/app/Workbench.h"
 
@@ -40,7 +41,7 @@ QColor statusColour(decode::StatusColour colour) {
 }  // namespace
 
 TForm1::TForm1(Workbench& workbench, platform::Platform& platform)
-    : QMainWindow(nullptr), workbench_(workbench), platform_(platform) {
+    : QMainWindow(nullptr), workbench_(workbench), platform_(platform), prefetch_(std::make_unique<PicturePrefetch>()) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(
         QStringLiteral("Keldar 2007.    Mars Exploration Rovers Data display and image manipulation."));

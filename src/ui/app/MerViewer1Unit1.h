@@ -1,12 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <QMainWindow>
 
 #include "platform/Platform.h"
+#include "ui/app/ImageConversion.h"
 #include "ui/app/ViewerState.h"
 
 class QAction;
@@ -20,6 +22,7 @@ namespace keldar::ui {
 
 class FileBrowser;
 class ImageView;
+class PicturePrefetch;
 class Workbench;
 
 // The main window: the file browser, the current image, its decoded fields and times, the
@@ -36,6 +39,8 @@ public:
 
     FileBrowser& fileBrowser() const { return *browser_; }
     ImageView& mainImage() const { return *image1_; }
+    // Reads the next picture of the walk ahead of the step that shows it.
+    PicturePrefetch& picturePrefetch() const { return *prefetch_; }
 
     // --- Named actions (the hidden buttons run these) ---
     // Loads the selected file (or the next loadable one), then the Data action and the
@@ -109,6 +114,8 @@ private:
     // On entering a directory: the Image action, on the initial file when it is there.
     void runEnteredAction();
     void copyToLargeImagePage();
+    // Starts reading ahead the file a walk going the same way would try next.
+    void prefetchNextPicture(bool backward);
 
     // The autoshow step, the last step of the Data action while "Check Stereo Autoshow" is on.
     void runAutoshowStep();
@@ -181,6 +188,9 @@ private:
     bool timer1Busy_ = false;
     std::vector<std::pair<QAction*, bool ViewerOptions::*>> optionItems_;
     std::vector<std::pair<QAction*, platform::ThreadPriority>> priorityItems_;
+    std::unique_ptr<PicturePrefetch> prefetch_;
+    // The picture the state's bitmaps were last copied from; pictures never change once made.
+    SharedPicture convertedPicture_;
 };
 
 }  // namespace keldar::ui

@@ -18,6 +18,7 @@
 #include "ui/app/ImageView.h"
 #include "ui/app/ImageWalk.h"
 #include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/PicturePrefetch.h"
 #include "ui/app/Workbench.h"
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/LabelUnit32.h"
@@ -78,6 +79,8 @@ void TForm1::runImageWalkAction(bool openSelected) {
     MainWindowWalk host(*this);
     const ImageWalkResult walk = runImageWalk(host, options);
     lastShownIndex_ = browser_->selectedIndex();
+    // Read on while this one is shown; the step after it then finds its picture ready.
+    if (walk.loaded) prefetchNextPicture(options.backward);
     state_.fileCount = walk.fileCount;
     state_.fileIndex = walk.fileIndex;
     state_.countText = walk.countText;
@@ -114,10 +117,39 @@ bool TForm1::loadPicture(const QString& path) {
         throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": the file no longer exists.");
     if (::access(bytes.constData(), R_OK) != 0)
         throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": permission denied.");
-    imaging::ImageResult result = imaging::readImageFile(bytes.toStdString());
+    const std::string file = bytes.toStdString();
+    // The same reader on the worker, so a picture read ahead is the one read here.
+    if (std::optional<PreparedPicture> ready = prefetch_->take(file, fileStampOf(info))) {
+        if (!ready->picture) return false;
+        image1_->setPicture(std::move(ready->picture), ready->scaled);
+        return true;
+    }
+    imaging::ImageResult result = imaging::readImageFile(file);
     if (!result.ok()) return false;
-    image1_->setPicture(result.image);
+    image1_->setPicture(std::make_shared<const imaging::ImageBuffer>(std::move(result.image)));
     return true;
+}
+
+void TForm1::prefetchNextPicture(bool backward) {
+    const int count = browser_->fileCount();
+    const int current = browser_->selectedIndex();
+    if (count < 2 || current < 0) return;
+    // The walk skips names that are not pictures without reading them; so does this.
+    int next = current;
+    for (int passed = 1; passed < count; ++passed) {
+        next = backward ? next - 1 : next + 1;
+        if (next < 0 || next >= count) {
+            if (!state_.options.loop) return;
+            next = backward ? count - 1 : 0;
+        }
+        const QString path = browser_->filePathAt(next);
+        if (!hasPictureExtension(path)) continue;
+        std::vector<ViewTarget> views;
+        for (const ImageView* view : {image1_, &workbench_.largeImagePage().imageView()})
+            if (view->isVisible()) views.push_back({view->size(), view->stretch()});
+        prefetch_->request(platform::fileNameToBytes(path).toStdString(), views);
+        return;
+    }
 }
 
 void TForm1::runTimeZoneAction() {
@@ -230,15 +262,20 @@ void TForm1::copyToLargeImagePage() {
 
 void TForm1::runDisplayConversion() {
     // Whatever was loaded, the main image and the large-image page end with a 24-bit copy.
-    state_.sourceBitmap = image1_->picture();
-    state_.displayBitmap = state_.sourceBitmap;
-    workbench_.largeImagePage().setPicture(state_.displayBitmap);
-    image1_->setPicture(state_.displayBitmap);
+    // Pictures never change once made, so the page shares the main image's (with what was
+    // scaled for it) and the state's copies are made once per picture.
+    const SharedPicture& picture = image1_->sharedPicture();
+    if (picture != convertedPicture_ || !picture) {
+        state_.sourceBitmap = image1_->picture();
+        state_.displayBitmap = state_.sourceBitmap;
+        convertedPicture_ = picture;
+    }
+    workbench_.largeImagePage().setPicture(picture, image1_->displayImages());
 }
 
 void TForm1::showLargeImage() {
     TForm7& page = workbench_.largeImagePage();
-    page.setPicture(image1_->picture());
+    page.setPicture(image1_->sharedPicture(), image1_->displayImages());
     page.showPage();
 }
 

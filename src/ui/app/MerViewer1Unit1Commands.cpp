@@ -68,7 +68,7 @@ void TForm1::onTimer1Tick() {
 void TForm1::runStartupTick() {
     // Done first, so that a step that fails here is reported once and not at every tick.
     state_.startupDone = true;
-    workbench_.largeImagePage().setPicture(image1_->picture());
+    workbench_.largeImagePage().setPicture(image1_->sharedPicture());
     // A missing map directory is an ordinary place to start, not a reason to end the program:
     // its page says so when asked for a map.
     pointTraverseMapPages(workbench_, state_.directoryText.isEmpty() ? browser_->directory() : state_.directoryText);

@@ -227,4 +227,8 @@ void TForm7::setLocationNumbers(const QString& site, const QString& drive) {
 
 void TForm7::setPicture(const imaging::ImageBuffer& picture) { picture_->setPicture(picture); }
 
+void TForm7::setPicture(SharedPicture picture, const std::vector<QImage>& ready) {
+    picture_->setPicture(std::move(picture), ready);
+}
+
 }  // namespace keldar::ui

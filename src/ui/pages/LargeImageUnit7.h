@@ -5,6 +5,7 @@
 
 #include "core/imaging/ImageBuffer.h"
 #include "core/time/MissionTime.h"
+#include "ui/app/ImageConversion.h"
 #include "ui/app/Page.h"
 
 class QLabel;
@@ -75,6 +76,8 @@ public:
 
     // The page's picture becomes a copy of `picture`.
     void setPicture(const imaging::ImageBuffer& picture);
+    // The page shares `picture`; `ready` as ImageView::setPicture.
+    void setPicture(SharedPicture picture, const std::vector<QImage>& ready = {});
     ImageView& imageView() const { return *picture_; }
 
 protected:
