@@ -12,29 +12,7 @@
 # than "convert -combine".
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-cli=${1:-${KELDAR_CLI:-}}
-if [[ -z $cli ]]; then
-  # The most recently built binary among the build directories of the checkout.
-  cli=$(ls -t "$root"/build*/src/cli/keldar-cli 2> /dev/null | head -n 1 || true)
-fi
-if [[ -z $cli || ! -x $cli ]]; then
-  echo "keldar-cli not found: build it (cmake --build BUILD --target keldar-cli) or pass its path" >&2
-  exit 2
-fi
-cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
-
-# Prefer the distribution's ImageMagick binaries over any wrapper earlier in PATH.
-pick() {
-  if [[ -x /usr/bin/$1 ]]; then echo "/usr/bin/$1"; else command -v "$1" || true; fi
-}
-im_convert=$(pick convert)
-im_composite=$(pick composite)
-if [[ -z $im_convert || -z $im_composite ]]; then
-  echo "ImageMagick (convert, composite) is not installed" >&2
-  exit 2
-fi
+source "$(dirname "$0")/find-tools.sh"
 
 runs=${RUNS:-15}
 work=$(mktemp -d "${TMPDIR:-/tmp}/keldar-compare.XXXXXX")
