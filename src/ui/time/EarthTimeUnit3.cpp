@@ -92,22 +92,9 @@ TForm3::TForm3(Workbench& workbench, platform::Platform& platform)
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(12);
 
-    QPushButton* close = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("Close"));
     displayTime_ = makeButton(this, QStringLiteral("displayTimeButton"), QStringLiteral("Display Time"));
-    displayTime_->hide();
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(displayTime_, &QPushButton::clicked, this, &TForm3::runDisplayTime);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(displayTime_);
-    buttons->addWidget(close);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(grid);
-    missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Rows);
-    column->addWidget(missionRecord_);
-    column->addStretch();
-    column->addLayout(buttons);
+    missionRecord_ = layOutTimePage(this, grid, displayTime_);
 
     fitToScreen();
 }

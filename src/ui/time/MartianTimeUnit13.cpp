@@ -77,22 +77,9 @@ TForm13::TForm13(Workbench& workbench, platform::Platform& platform)
                     row++, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
-    QPushButton* close = makeButton(this, QStringLiteral("closeButton"), QStringLiteral("Close"));
     martianTimeGo_ = makeButton(this, QStringLiteral("martianTimeGoButton"), QStringLiteral("Martian Time Go"));
-    martianTimeGo_->hide();
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(martianTimeGo_, &QPushButton::clicked, this, &TForm13::runMartianTimeGo);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(martianTimeGo_);
-    buttons->addWidget(close);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(grid);
-    missionRecord_ = new MissionRecordGroup(this, MissionRecordGroup::Layout::Rows);
-    column->addWidget(missionRecord_);
-    column->addStretch();
-    column->addLayout(buttons);
+    missionRecord_ = layOutTimePage(this, grid, martianTimeGo_);
 
     fitToScreen();
 }

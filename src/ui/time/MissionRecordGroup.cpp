@@ -1,7 +1,10 @@
 #include "ui/time/MissionRecordGroup.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/app/Controls.h"
 
@@ -17,6 +20,23 @@ QString missionUtcText(const time::MissionTime& record) {
     QString text = QString::fromStdString(record.utcIso);
     if (text.endsWith(QLatin1Char('Z'))) text.chop(1);
     return text.replace(QLatin1Char('T'), QLatin1Char(' ')) + QStringLiteral(" UTC");
+}
+
+MissionRecordGroup* layOutTimePage(QWidget* page, QGridLayout* values, QPushButton* hiddenCommand) {
+    QPushButton* close = makeButton(page, QStringLiteral("closeButton"), QStringLiteral("Close"));
+    hiddenCommand->hide();
+    QObject::connect(close, &QPushButton::clicked, page, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(hiddenCommand);
+    buttons->addWidget(close);
+    auto* column = new QVBoxLayout(page);
+    column->addLayout(values);
+    auto* record = new MissionRecordGroup(page, MissionRecordGroup::Layout::Rows);
+    column->addWidget(record);
+    column->addStretch();
+    column->addLayout(buttons);
+    return record;
 }
 
 MissionRecordGroup::MissionRecordGroup(QWidget* parent, Layout layout)

@@ -6,7 +6,9 @@
 
 #include "core/time/MissionTime.h"
 
+class QGridLayout;
 class QLabel;
+class QPushButton;
 
 namespace keldar::ui {
 
@@ -30,6 +32,10 @@ private:
     QLabel* ls_ = nullptr;
     QLabel* note_ = nullptr;
 };
+
+// Lays out an Earth or Mars time page: its values, the mission record beneath them, and at
+// the bottom the hidden command button (made hidden here) beside "Close". Returns the group.
+MissionRecordGroup* layOutTimePage(QWidget* page, QGridLayout* values, QPushButton* hiddenCommand);
 
 // The published UTC as shown: "2009-04-06 08:48:13.961 UTC".
 QString missionUtcText(const time::MissionTime& record);
