@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -51,7 +52,7 @@ public:
             slotBytes_ += static_cast<std::size_t>(readers_[i].width()) * 3;
             height_ = std::max(height_, rowsPerInput_[i]);
         }
-        slots_.resize(kSlots * slotBytes_);
+        slots_.reset(new std::uint8_t[kSlots * slotBytes_]);  // not zero-filled: rows are written before read
     }
 
     DecodedRows(const DecodedRows&) = delete;
@@ -129,7 +130,7 @@ private:
     static constexpr int kSlots = 32;
 
     std::uint8_t* slotRow(int y, std::size_t input) {
-        return slots_.data() + static_cast<std::size_t>(y % kSlots) * slotBytes_ + offsets_[input];
+        return slots_.get() + static_cast<std::size_t>(y % kSlots) * slotBytes_ + offsets_[input];
     }
 
     // Row y of every input that has one, into its slot.
@@ -190,7 +191,7 @@ private:
     std::vector<std::size_t> offsets_;  // of each input's row within a slot
     std::size_t slotBytes_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> slots_;
+    std::unique_ptr<std::uint8_t[]> slots_;
     std::mutex mutex_;
     std::condition_variable changed_;
     int produced_ = 0;

@@ -202,7 +202,9 @@ std::string BmpRowWriter::commit() {
 struct ImageRowReader::Impl {
     std::string path;
     int fd = -1;                      // JPEG: read as the rows are decoded
-    std::vector<std::uint8_t> input;  // JPEG: the source's buffer
+    // JPEG: the source's buffer. Not zero-filled: read() fills what the decoder looks at.
+    std::unique_ptr<std::uint8_t[]> input;
+    std::size_t inputSize = 0;
     FdSource source{};
     std::string error;
     int width = 0;
@@ -268,11 +270,11 @@ struct ImageRowReader::Impl {
         source.pub.skip_input_data = fdSkipInputData;
         source.pub.resync_to_restart = jpeg_resync_to_restart;
         source.pub.term_source = fdTermSource;
-        source.pub.next_input_byte = input.data();
+        source.pub.next_input_byte = input.get();
         source.pub.bytes_in_buffer = filled;
         source.fd = fd;
-        source.buffer = input.data();
-        source.capacity = input.size();
+        source.buffer = input.get();
+        source.capacity = inputSize;
         cinfo.src = &source.pub;
         if (!beginJpegDecompress(cinfo, error, cmyk)) return false;
         width = static_cast<int>(cinfo.output_width);
@@ -417,14 +419,15 @@ std::string ImageRowReader::start(ImageFileKind kind, std::size_t size) {
         return d.error;
     }
     try {
-        d.input.resize(std::min(size, kSourceBufferBytes) + 2);  // room for an inserted end marker
+        d.inputSize = std::min(size, kSourceBufferBytes) + 2;  // room for an inserted end marker
+        d.input.reset(new std::uint8_t[d.inputSize]);
     } catch (const std::bad_alloc&) {
         d.error = "cannot read " + path + ": out of memory";
         return d.error;
     }
     std::size_t filled = 0;
     while (filled < 2) {
-        const ssize_t n = ::read(d.fd, d.input.data() + filled, d.input.size() - filled);
+        const ssize_t n = ::read(d.fd, d.input.get() + filled, d.inputSize - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             d.error = "cannot read " + path + ": " + errnoText(errno);
