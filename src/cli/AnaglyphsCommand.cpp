@@ -5,6 +5,7 @@
 #include "core/decode/ProductIdentifier.h"
 #include "core/decode/StereoPartnerFile.h"
 #include "core/imaging/AnaglyphNaming.h"
+#include "core/imaging/PictureMemory.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <malloc.h>
 #include <mutex>
 #include <sched.h>
 #include <system_error>
@@ -278,11 +278,9 @@ int runAnaglyphsCommand(const std::vector<std::string>& args) {
     options.helperThread = jobs >= 2 * std::max(workers, 1);
     options.stop = &gStop;
 
-    // Every pair allocates the same few buffers again. Kept by the allocator instead of being
-    // handed back to the kernel after each pair, they are not faulted in afresh (and zeroed
-    // by the kernel) for the next one; the footprint stays a few megabytes per worker.
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    // Every pair allocates the same few buffers again; the footprint stays a few megabytes
+    // per worker.
+    imaging::keepFreedPictureMemory();
 
     std::vector<std::thread> threads;
     for (int w = 0; w < workers; ++w) {

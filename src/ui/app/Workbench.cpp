@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "core/imaging/PictureMemory.h"
 #include "ui/app/ImageView.h"
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/colour/ColourAltUnit20.h"
@@ -45,6 +46,8 @@ std::unique_ptr<Form> Workbench::create() {
 }
 
 Workbench::Workbench(platform::Platform& platform) : platform_(platform) {
+    // A walk makes and frees pictures at every step; the next one reuses their memory.
+    imaging::keepFreedPictureMemory();
     // The start-up order; the birthday searcher comes after the Mars links page although its
     // number is lower.
     form1_ = create<TForm1>();
