@@ -28,7 +28,7 @@ protected:
         writePicture(dir + QLatin1Char('/') + lonelyLeft, 42, 30);
         writePicture(dir + QLatin1Char('/') + nextLeft, 43, 30);
         writePicture(dir + QLatin1Char('/') + microscope, 44, 30);
-        // Not the last entry either: a step onto the last one turns over to the first.
+        // A picture without a partner closes the list.
         writePicture(dir + QStringLiteral("/zz-last.jpg"), 45, 30);
         enter(dir);
         ASSERT_EQ(mainWindow().fileBrowser().fileNames(),

@@ -49,10 +49,8 @@ class ColourTest : public WorkbenchTest {
 protected:
     void SetUp() override {
         WorkbenchTest::SetUp();
+        // The products are the last entries of the list, as in a directory of one set.
         dir = makeDirectory(QStringLiteral("images"));
-        // With the loop option the Image action never shows the last entry of the list (it
-        // goes on from the first), so the products are never last.
-        writePicture(dir + QStringLiteral("/zz-last.bmp"), 2, 2);
     }
 
     ui::TForm20& composer() const { return bench->colourComposer(); }
@@ -213,6 +211,7 @@ class ColourSaveTest : public ColourTest {
 protected:
     void SetUp() override {
         ColourTest::SetUp();
+        writePicture(dir + QStringLiteral("/holiday.bmp"), 2, 2);
         enter(dir);  // the home directory; composites go to its RGB directory
         rgb = dir + QStringLiteral("/ImageCategories/Colour/456_RGB");
         loadGreySet(40, 80, 120);
@@ -235,16 +234,20 @@ protected:
 
 TEST_F(ColourSaveTest, ProposesTheCounterNameInTheRgbDirectoryAndWritesByTheChosenFilter) {
     ASSERT_FALSE(QFileInfo::exists(rgb));
-    answers = {{QStringLiteral("proposed"), 2}, {QStringLiteral("proposed"), 4}};
+    // A bitmap saved under a counter takes it as a JPEG does: the next save is offered the next.
+    answers = {{QStringLiteral("proposed"), 2}, {QStringLiteral("proposed"), 4}, {QStringLiteral("proposed"), 4}};
     save();
     save();
-    ASSERT_EQ(requests.size(), 2u);
+    save();
+    ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].proposedPath, rgb + QLatin1Char('/') + base + QStringLiteral("-L4L5L6-01"));
     EXPECT_EQ(requests[1].proposedPath, rgb + QLatin1Char('/') + base + QStringLiteral("-L4L5L6-02"));
+    EXPECT_EQ(requests[2].proposedPath, rgb + QLatin1Char('/') + base + QStringLiteral("-L4L5L6-03"));
     EXPECT_EQ(requests[0].preselectedFilter, 2);
     ASSERT_EQ(requests[0].filters.size(), 4u);
     EXPECT_EQ(requests[0].filters[0].description, "All (*.jpg;*.jpeg;*.bmp)");
-    EXPECT_EQ(saved(), (QStringList{base + QStringLiteral("-L4L5L6-01.jpg"), base + QStringLiteral("-L4L5L6-02.bmp")}));
+    EXPECT_EQ(saved(), (QStringList{base + QStringLiteral("-L4L5L6-01.jpg"), base + QStringLiteral("-L4L5L6-02.bmp"),
+                                    base + QStringLiteral("-L4L5L6-03.bmp")}));
     EXPECT_EQ(readBack(rgb + QLatin1Char('/') + base + QStringLiteral("-L4L5L6-02.bmp")), composer().composite());
     EXPECT_TRUE(platform.boxes.empty());
 }
@@ -391,6 +394,14 @@ TEST_P(ColourRunTest, ColourOnTheRedBandStepsThroughTheNextTwoFiles) {
         EXPECT_EQ(composer().statusText(), QStringLiteral("RGB Loaded."));
         EXPECT_TRUE(composer().isVisible());
         EXPECT_FALSE(timer("Timer1").isActive());
+        // "Colour" again on the red band's entry (the state still describes the last file
+        // stepped to): the same set recombines at once.
+        const imaging::ImageBuffer first = composer().composite();
+        composer().closePage();
+        clickColour();
+        EXPECT_EQ(composer().composite(), first);
+        EXPECT_TRUE(composer().isVisible());
+        EXPECT_FALSE(timer("Timer1").isActive());
     } else {
         EXPECT_FALSE(composer().bandLoaded(Band::Blue));
         EXPECT_FALSE(composer().isVisible());
@@ -432,8 +443,8 @@ TEST_F(ColourTest, AScanFromAGreenBandLeavesNoGuardAndALaterRunWithAnIncompleteS
     const imaging::ImageBuffer complete = composer().composite();
     composer().closePage();
 
-    // The second exposure has no blue band: its red and green must not be shown with the
-    // first exposure's blue.
+    // The second exposure has no blue band and ends the list: its red and green must not be
+    // shown with the first exposure's blue, nor with bands from the top of the list.
     openInMain(product("126471350", 'L', '4') + QStringLiteral(".JPG"));
     clickColour();
     EXPECT_EQ(composer().fileNameText(Band::Green), product("126471350", 'L', '5') + QStringLiteral(".JPG"));

@@ -20,8 +20,7 @@ const QString kOpportunity = QStringLiteral("1N128367940EFF0100P1507R0M1");
 class DataAction : public WorkbenchTest {
 protected:
     // A directory of small pictures with these names (in this order when listed), entered.
-    // With more than one, a note file closes the list, so that selecting the last picture
-    // does not jump back to the first.
+    // With more than one, a note file closes the list.
     void enterWith(const QStringList& names) {
         directory = makeDirectory(QStringLiteral("data"));
         for (const QString& name : names) writePicture(directory + QLatin1Char('/') + name, 8, 8);

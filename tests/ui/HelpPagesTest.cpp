@@ -5,6 +5,11 @@
 #include <set>
 
 #include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -137,6 +142,43 @@ TEST_F(HelpPages, EveryBlueWordOfTheMenuPagePerformsItsOwnTarget) {
         }
     }
     EXPECT_TRUE(state().options.slideshowRunning);
+}
+
+TEST_F(HelpPages, TheMenuPageCountsAndDescribesEveryItemOfTheRealMenus) {
+    // Each heading row says how many items its menu shows; the rows under it describe them.
+    const auto* grid = qobject_cast<QGridLayout*>(
+        child<QScrollArea>(bench->menuHelpPage(), QStringLiteral("ScrollBox1")).widget()->layout());
+    ASSERT_NE(grid, nullptr);
+    std::map<QString, QString> countLines;
+    std::map<QString, int> describedRows;
+    QString heading;
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        const QLayoutItem* words = grid->itemAtPosition(row, 0);
+        const QLayoutItem* second = grid->itemAtPosition(row, 1);
+        if (words == nullptr || second == nullptr) continue;
+        const QString left = qobject_cast<QLabel*>(words->widget())->text();
+        const QString right = qobject_cast<QLabel*>(second->widget())->text();
+        if (right.startsWith(QStringLiteral("The ") + left + QStringLiteral(" menu has "))) {
+            heading = left;
+            countLines[heading] = right;
+        } else {
+            EXPECT_FALSE(right.isEmpty()) << left.toStdString();
+            ++describedRows[heading];
+        }
+    }
+    std::map<QString, QString> expected;
+    for (const QAction* menu : mainWindow().menuBar()->actions()) {
+        int shown = 0;
+        for (const QAction* item : menu->menu()->actions()) shown += item->isVisible() ? 1 : 0;
+        expected[menu->text()] = QStringLiteral("The %1 menu has %2 %3.")
+                                     .arg(menu->text())
+                                     .arg(shown)
+                                     .arg(shown == 1 ? QStringLiteral("item") : QStringLiteral("items"));
+        EXPECT_EQ(describedRows[menu->text()], shown) << menu->text().toStdString();
+    }
+    EXPECT_EQ(countLines, expected);
+    EXPECT_EQ(countLines[QStringLiteral("View")], QStringLiteral("The View menu has 8 items."));
+    EXPECT_EQ(countLines[QStringLiteral("Options")], QStringLiteral("The Options menu has 10 items."));
 }
 
 TEST_F(HelpPages, TheWayBackToTheHelpMenu) {

@@ -32,11 +32,11 @@ protected:
     }
 };
 
-TEST_F(ImageAction, LastFileWithLoopOnShowsTheFirstFile) {
+TEST_F(ImageAction, LastFileWithLoopOnShowsTheLastFile) {
     enter(makePictures(QStringLiteral("loop"), 3));
     clickFile(2);
-    EXPECT_EQ(shownWidth(), 10);
-    EXPECT_EQ(mainWindow().selectedFileIndex(), 0);
+    EXPECT_EQ(shownWidth(), 12);
+    EXPECT_EQ(mainWindow().selectedFileIndex(), 2);
     EXPECT_EQ(display(QStringLiteral("filePositionText")), QStringLiteral("Using File 3 of 3"));
     EXPECT_TRUE(platform.boxes.empty());
 }

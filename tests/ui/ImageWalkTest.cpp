@@ -66,14 +66,20 @@ TEST(ImageWalk, LoadsTheSelectedPicture) {
     EXPECT_TRUE(list.messages.empty());
 }
 
-TEST(ImageWalk, LastFileWithLoopOnShowsTheFirstInstead) {
+TEST(ImageWalk, LastFileWithLoopOnIsShownAndTheStepAfterItGoesToTheFirst) {
     ScriptedList list({true, true, true}, 2);
     const ImageWalkResult walk = runImageWalk(list, loopOn());
-    EXPECT_EQ(list.loaded, 0);
-    EXPECT_EQ(list.selected(), 0);
-    EXPECT_EQ(walk.positionText, QStringLiteral("3"));  // the texts taken before the jump
+    EXPECT_EQ(list.loaded, 2);
+    EXPECT_EQ(list.selected(), 2);
+    EXPECT_EQ(walk.positionText, QStringLiteral("3"));
     EXPECT_TRUE(list.messages.empty());
     EXPECT_EQ(list.stops, 0);
+    // A step forward from the last entry leaves nothing selected: the walk goes on from the first.
+    list.select(3);
+    runImageWalk(list, loopOn());
+    EXPECT_EQ(list.loaded, 0);
+    EXPECT_EQ(list.selected(), 0);
+    EXPECT_TRUE(list.messages.empty());
 }
 
 TEST(ImageWalk, LastFileWithLoopOffWarnsStopsAndStillLoadsIt) {

@@ -88,8 +88,11 @@ TEST_F(LargeImagePage, NextAndPreviousStepTheMainWindowAndShowTheNewImageHere) {
     EXPECT_TRUE(page().isVisible());
 }
 
-TEST_F(LargeImagePage, NextOntoTheLastFileWithLoopOnShowsTheFirst) {
+TEST_F(LargeImagePage, NextOntoTheLastFileWithLoopOnShowsItAndThenTheFirst) {
     openOn(makePictures(QStringLiteral("loop"), 4), 2);
+    click("Button4");
+    EXPECT_EQ(mainWindow().selectedFileIndex(), 3);
+    EXPECT_EQ(pageWidth(), 13);
     click("Button4");
     EXPECT_EQ(mainWindow().selectedFileIndex(), 0);
     EXPECT_EQ(pageWidth(), 10);

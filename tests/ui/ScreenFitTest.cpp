@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/app/FrameFit.h"
 #include "ui/app/ScreenFit.h"
 
 namespace keldar::ui {
@@ -89,6 +90,33 @@ TEST(ScreenFitApply, WithoutTheFontStepFontsStayOnALargeScreen) {
     applyScreenFit(window, QSize(400, 300), false, ScreenMetrics{1600, 1200, 96});
     EXPECT_EQ(window.size(), QSize(800, 600));
     EXPECT_EQ(direct->font().pointSize(), 9);
+}
+
+struct FrameCase {
+    const char* what;
+    QRect client;
+    QMargins frame;
+    QSize minimum;
+    QRect expected;
+};
+
+TEST(FrameFit, TheWholeFrameLiesOnTheAvailableArea) {
+    const QRect screen(0, 0, 800, 600);
+    const QMargins openbox(1, 24, 1, 4);
+    const FrameCase cases[] = {
+        {"a window of the screen's size loses its title bar's height", {0, 0, 800, 600}, openbox, {0, 0},
+         {1, 24, 798, 572}},
+        {"one that fits keeps its place", {100, 100, 300, 200}, openbox, {0, 0}, {100, 100, 300, 200}},
+        {"one that runs off the bottom right moves in", {700, 500, 300, 200}, openbox, {0, 0}, {499, 396, 300, 200}},
+        {"one above the top comes down under its title bar", {50, 0, 300, 200}, openbox, {0, 0}, {50, 24, 300, 200}},
+        {"no frame: only the clamp", {-5, 0, 800, 600}, {}, {0, 0}, {0, 0, 800, 600}},
+        {"a minimum larger than the area is kept, at the top left", {10, 10, 800, 600}, openbox, {800, 590},
+         {1, 24, 800, 590}},
+    };
+    for (const FrameCase& c : cases)
+        EXPECT_EQ(fitFrameInto(c.client, c.frame, screen, c.minimum), c.expected) << c.what;
+    // A panel at the top: the area starts below it.
+    EXPECT_EQ(fitFrameInto({0, 0, 800, 600}, openbox, QRect(0, 30, 800, 570), {0, 0}), QRect(1, 54, 798, 542));
 }
 
 }  // namespace

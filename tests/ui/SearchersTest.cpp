@@ -67,7 +67,8 @@ TEST_F(Searchers, ALaterSolFirstMeansNotPresentWithTheGalleryPageOfThatSol) {
 
     child<QPushButton>(sol(), QStringLiteral("Button5")).click();
     ASSERT_EQ(platform.openedDocuments.size(), 1u);
-    EXPECT_EQ(platform.openedDocuments[0], QStringLiteral("https://mars.nasa.gov/mer/gallery/all/opportunity_p7.html"));
+    EXPECT_EQ(platform.openedDocuments[0],
+              QStringLiteral("https://planetarydata.jpl.nasa.gov/img/data/mer/opportunity/mer1po_0xxx/browse/sol0007/edr/"));
 }
 
 TEST_F(Searchers, TheWantedSolIsFoundAndAnImageAlreadyOnDisplayStopsAtOnce) {
@@ -149,11 +150,39 @@ TEST_F(Searchers, BirthdayStopsOnTheFirstBirthdayImageAndContinuesFromTheOneAfte
     runToEnd(birthday());
     EXPECT_EQ(selectedName(), QStringLiteral("2N126474940EFF0000P1512L0M1.JPG"));
     more.click();
+    takeBoxes();
     runToEnd(birthday());
-    // With the loop option the list starts again from the top: 3 January passes and the first
-    // birthday image is found again.
-    EXPECT_EQ(selectedName(), QStringLiteral("2N126471340EFF0000P1512L0M1.JPG"));
+    // The last entry is examined, then the round ends: the first birthday image is not found
+    // a second time.
+    EXPECT_EQ(labelText(birthday(), QStringLiteral("progressLabel")), QStringLiteral("Examined 4 of 4 entries"));
+    EXPECT_EQ(takeBoxes(), std::vector<QString>{QStringLiteral("No more images taken on 4 January in this directory.")});
+    EXPECT_EQ(platform.beeps, 2);
+
+    // A birthday image that is the last entry is found on it.
+    birthday().chooseDay(5);
+    mainWindow().selectFile(0);
+    mainWindow().runImageAction();
+    birthday().startSearch();
+    runToEnd(birthday());
+    EXPECT_EQ(selectedName(), QStringLiteral("2N126557740EFF0000P1512L0M1.JPG"));
     EXPECT_EQ(labelText(birthday(), QStringLiteral("Label6")), QStringLiteral("Birthday Image Found."));
+}
+
+TEST_F(Searchers, ASolSearchExaminesTheLastEntry) {
+    // Spirit PANCAM images of sols 1, 10 and 100, sol 100 the last entry.
+    const QString dir = makeDirectory(QStringLiteral("spirit"));
+    for (const char* name : {"2P126471340EFF0000P2303L2M1.JPG", "2P127270340EFF0000P2303L2M1.JPG",
+                             "2P135258340EFF0000P2303L2M1.JPG"})
+        writePicture(dir + QLatin1Char('/') + QLatin1String(name), 8, 6);
+    enter(dir);
+    sol().openSearcher();
+    check(sol(), "CheckBox2");  // Spirit
+    check(sol(), "CheckBox6");  // PANCAM
+    sol().startSearch();
+    runToEnd(sol());
+    EXPECT_EQ(selectedName(), QStringLiteral("2P135258340EFF0000P2303L2M1.JPG"));
+    EXPECT_EQ(resultLine(), QStringLiteral("SOL 100 images FOUND!"));
+    EXPECT_EQ(labelText(sol(), QStringLiteral("progressLabel")), QStringLiteral("Examined 3 of 3 entries"));
 }
 
 TEST_F(Searchers, BirthdaysThatCannotBeSearchedForAreRefused) {

@@ -122,6 +122,10 @@ TEST_F(SunsetPage, APictureUnderTwoRowsIsABitmapError) {
 TEST_F(SunsetPage, ABadDelayEntryIsReportedBeforeAnyPass) {
     receive(sunlit);
     for (const char* text : {"abc", "12.5", ""}) {
+        // After a finished fade too: the picture is re-instated before the entry is refused.
+        setDelay(QStringLiteral("0"));
+        fade();
+        ASSERT_TRUE(nightTime());
         setDelay(QString::fromLatin1(text));
         fade();
         const QString message = QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text));

@@ -1,5 +1,7 @@
 #include "core/decode/ArchiveNames.h"
 
+#include <cctype>
+
 namespace keldar::decode {
 
 namespace {
@@ -35,6 +37,43 @@ std::string upperCaseArchiveName(std::string_view path) {
         if (result[i] >= 'a' && result[i] <= 'z') result[i] = static_cast<char>(result[i] - 'a' + 'A');
     }
     return result;
+}
+
+std::string_view archiveRoverFolder(int rover) {
+    if (rover == 1) return "opportunity";
+    if (rover == 2) return "spirit";
+    return {};
+}
+
+std::string archiveVolume(int rover, char cameraLetter) {
+    if (archiveRoverFolder(rover).empty()) return {};
+    char instrument = 0;
+    switch (std::toupper(static_cast<unsigned char>(cameraLetter))) {
+    case 'P': instrument = 'p'; break;
+    case 'N': instrument = 'n'; break;
+    case 'F':
+    case 'R': instrument = 'h'; break;
+    case 'M': instrument = 'm'; break;
+    case 'E': instrument = 'd'; break;
+    default: return {};
+    }
+    return std::string("mer") + static_cast<char>('0' + rover) + instrument + "o_0xxx";
+}
+
+std::string archiveRoverAddress(int rover) {
+    const std::string_view folder = archiveRoverFolder(rover);
+    std::string address(kArchiveBase);
+    if (!folder.empty()) address.append(folder).append("/");
+    return address;
+}
+
+std::string archiveBrowseAddress(int rover, char cameraLetter, std::int64_t sol) {
+    const std::string volume = archiveVolume(rover, cameraLetter);
+    std::string address = archiveRoverAddress(rover);
+    if (volume.empty() || sol < 0) return address;
+    std::string digits = std::to_string(sol);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return address + volume + "/browse/sol" + digits + "/edr/";
 }
 
 }  // namespace keldar::decode

@@ -66,13 +66,17 @@ std::optional<AnaglyphNameProposal> proposeAnaglyphName(std::string_view directo
 std::optional<AnaglyphNameProposal> proposeCounterName(std::string_view directory, std::string_view base,
                                                        std::string_view suffix, std::string_view proposedMarker,
                                                        const std::function<bool(const std::string&)>& exists,
-                                                       int maxCounter) {
+                                                       int maxCounter,
+                                                       std::initializer_list<std::string_view> savedExtensions) {
     const std::string stemStart = std::string(base) + std::string(suffix);
     for (int counter = 1; counter <= maxCounter; ++counter) {
         const std::string relativeName = stemStart + anaglyphCounterEnding(counter) + ".jpg";
         if (exists(joinPath(directory, relativeName))) continue;
-        const std::string proposed = stemStart + std::string(proposedMarker) + std::to_string(counter);
-        return AnaglyphNameProposal{counter, relativeName, joinPath(directory, proposed)};
+        const std::string proposed = joinPath(directory, stemStart + std::string(proposedMarker) + std::to_string(counter));
+        bool taken = false;
+        for (std::string_view extension : savedExtensions) taken = taken || exists(proposed + std::string(extension));
+        if (taken) continue;
+        return AnaglyphNameProposal{counter, relativeName, proposed};
     }
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 // existence test is handed in, so every rule runs without a disk.
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,10 +46,13 @@ std::optional<AnaglyphNameProposal> proposeAnaglyphName(
     std::string_view directory, std::string_view base, std::string_view suffix,
     const std::function<bool(const std::string& path)>& exists, int maxCounter = kMaxAnaglyphCounter);
 // The same search with the proposed path ending in `proposedMarker` + counter instead of
-// "-0" + counter; the existence test still asks for the "-0" name.
+// "-0" + counter; the existence test still asks for the "-0" name with ".jpg". With
+// `savedExtensions` a counter is also taken when the proposed name exists with any of them,
+// so the name proposed is free whichever of those formats is saved.
 std::optional<AnaglyphNameProposal> proposeCounterName(
     std::string_view directory, std::string_view base, std::string_view suffix, std::string_view proposedMarker,
-    const std::function<bool(const std::string& path)>& exists, int maxCounter = kMaxAnaglyphCounter);
+    const std::function<bool(const std::string& path)>& exists, int maxCounter = kMaxAnaglyphCounter,
+    std::initializer_list<std::string_view> savedExtensions = {});
 
 // One entry of a save dialog's filter list: what the user reads and the patterns it stands
 // for, separated by ";" (as in "*.jpg;*.jpeg;*.bmp").

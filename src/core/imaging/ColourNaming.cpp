@@ -48,7 +48,9 @@ std::optional<AnaglyphNameProposal> proposeColourName(std::string_view directory
                                                       std::string_view suffix, bool solarized,
                                                       const std::function<bool(const std::string&)>& exists,
                                                       int maxCounter) {
-    return proposeCounterName(directory, base, suffix, solarized ? "-Solarized0" : "-0", exists, maxCounter);
+    // The save dialog writes ".jpg" (its JPEG entry) or ".bmp" (every other entry).
+    return proposeCounterName(directory, base, suffix, solarized ? "-Solarized0" : "-0", exists, maxCounter,
+                              {".jpg", ".bmp"});
 }
 
 }  // namespace keldar::imaging

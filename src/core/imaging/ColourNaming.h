@@ -50,9 +50,10 @@ inline constexpr std::string_view kColourSaveFilterText =
     "JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
 inline constexpr int kColourPreselectedFilter = 2;
 
-// base + suffix + "-0" + counter, the first counter whose ".jpg" name is free in `directory`;
-// a solarized picture is proposed as base + suffix + "-Solarized0" + counter, while the
-// existence test still asks for the "-0" name.
+// base + suffix + "-0" + counter, the first counter whose "-0" name with ".jpg" is free in
+// `directory`; a solarized picture is proposed as base + suffix + "-Solarized0" + counter.
+// A counter whose proposed name exists as ".jpg" or ".bmp" is passed too, so every save,
+// JPEG or bitmap, is offered a free name.
 std::optional<AnaglyphNameProposal> proposeColourName(std::string_view directory, std::string_view base,
                                                       std::string_view suffix, bool solarized,
                                                       const std::function<bool(const std::string& path)>& exists,

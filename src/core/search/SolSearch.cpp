@@ -1,7 +1,7 @@
 #include "core/search/SolSearch.h"
 
-#include <cctype>
 
+#include "core/decode/ArchiveNames.h"
 #include "core/decode/DecimalInteger.h"
 
 namespace keldar::search {
@@ -30,12 +30,10 @@ std::string solNotPresentText(std::int32_t sol) {
 }
 
 std::string galleryAddress(int rover, std::string_view cameraField, std::string_view solField) {
-    std::string_view page = rover == 2 ? kSpiritGallery : kOpportunityGallery;
-    page.remove_suffix(std::string_view(".html").size());
-    std::string address(page);
-    address.append("_").append(cameraField).append(solField).append(".html");
-    for (char& c : address) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return address;
+    const int archiveRover = rover == 2 ? 2 : 1;
+    const char camera = cameraField.size() == 1 ? cameraField[0] : '?';
+    const std::optional<std::int32_t> sol = decode::parseDecimalInt32(solField);
+    return decode::archiveBrowseAddress(archiveRover, camera, sol ? *sol : -1);
 }
 
 }  // namespace keldar::search

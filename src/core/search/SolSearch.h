@@ -43,14 +43,15 @@ std::string solFoundText(std::int32_t sol);       // "SOL 100 images FOUND!"
 std::string solNotPresentText(std::int32_t sol);  // "CLICK the Find at NASA button above. SOL 7 images ..."
 inline constexpr std::string_view kInvalidRoverDigitText = "Invalid File Name X Value";
 
-// The mission's public gallery pages of all raw images of each rover; the page of one sol and
-// camera is named after the page, without ".html", with "_" + camera + sol.
-inline constexpr std::string_view kOpportunityGallery = "https://mars.nasa.gov/mer/gallery/all/opportunity.html";
-inline constexpr std::string_view kSpiritGallery = "https://mars.nasa.gov/mer/gallery/all/spirit.html";
+// The mission's raw-image gallery pages are gone; what "Find at NASA" and the gallery links
+// open is the rover's folder of the PDS imaging archive (see decode/ArchiveNames.h).
+inline constexpr std::string_view kOpportunityGallery = "https://planetarydata.jpl.nasa.gov/img/data/mer/opportunity/";
+inline constexpr std::string_view kSpiritGallery = "https://planetarydata.jpl.nasa.gov/img/data/mer/spirit/";
 
-// The gallery page of the rover without ".html" + "_" + camera field + sol field + ".html",
-// all in lower case: Opportunity, "P", "7" gives ".../opportunity_p7.html". Rover 2 is
-// Spirit, any other Opportunity.
+// The archive's browse folder of the searched rover, camera (the first letter of the camera
+// field) and sol (the sol field as a whole number): Opportunity, "P", "7" gives
+// ".../opportunity/mer1po_0xxx/browse/sol0007/edr/". Rover 2 is Spirit, any other
+// Opportunity. A field the archive has no folder for gives the rover's folder.
 std::string galleryAddress(int rover, std::string_view cameraField, std::string_view solField);
 
 }  // namespace keldar::search

@@ -9,14 +9,12 @@ ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& option
     walk.countText = QString::number(walk.fileCount);
     walk.positionText = QString::number(walk.fileIndex + 1);
 
-    if (walk.positionText == walk.countText && !options.openSelected) {
-        // The last file is selected: the check comes before the load.
-        if (options.loop) {
-            host.select(0);
-        } else {
-            host.stopSlideshowAndSearch();
-            host.information(kEndOfDirectoryMessage);
-        }
+    // The last file selected is the file shown, loop or not: with the loop the step after it
+    // (which leaves nothing selected) goes on from the first file. Without the loop the user
+    // is told that the list ends here, and stepping stops.
+    if (walk.positionText == walk.countText && !options.loop && !options.openSelected) {
+        host.stopSlideshowAndSearch();
+        host.information(kEndOfDirectoryMessage);
     }
     if (options.steppingBack && walk.positionText == QLatin1String("1") && !options.slideshowTicked)
         host.information(kStartOfDirectoryMessage);

@@ -55,8 +55,9 @@ struct ImageWalkResult {
 };
 
 // Loads the selected file, or the next loadable one, giving up after as many failures as
-// there are files. With the loop option a walk that starts on the last file starts again from
-// the first, and a walk that fails past the end goes on from the first. Without it, passing
+// there are files. The last file selected is loaded like any other; with the loop option a
+// walk that starts past the end (nothing selected after a step forward from the last file)
+// or fails past it goes on from the first. Without it, the last file is announced, passing
 // the end with nothing selected is a failure, and a walk that gives up stays on the file
 // reached (the last one rather than none). The attempt with nothing selected that starts a
 // walk begun on entering a directory is not a failure, so every file is tried once. A walk

@@ -36,16 +36,20 @@
 #include "ui/time/MartianCalendarUnit5.h"
 #include "ui/time/MartianTimeUnit13.h"
 
+#include "ui/app/FrameFit.h"
+
 namespace keldar::ui {
 
 template <typename Form>
 std::unique_ptr<Form> Workbench::create() {
     auto form = std::make_unique<Form>(*this, platform_);
     windows_.push_back(form.get());
+    frameFit_->watch(*form);
     return form;
 }
 
-Workbench::Workbench(platform::Platform& platform) : platform_(platform) {
+Workbench::Workbench(platform::Platform& platform)
+    : platform_(platform), frameFit_(std::make_unique<FrameFit>()) {
     // A walk makes and frees pictures at every step; the next one reuses their memory.
     imaging::keepFreedPictureMemory();
     // The start-up order; the birthday searcher comes after the Mars links page although its

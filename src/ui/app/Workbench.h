@@ -14,6 +14,7 @@ class Platform;
 
 namespace keldar::ui {
 
+class FrameFit;
 class ImageView;
 class TForm1;
 class TForm2;
@@ -111,6 +112,7 @@ private:
     std::vector<QWidget*> windows_;
     std::vector<ImageView*> stretchViews_;
     bool closing_ = false;
+    std::unique_ptr<FrameFit> frameFit_;  // outlives the windows it watches
 
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;

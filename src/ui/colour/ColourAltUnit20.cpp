@@ -336,6 +336,9 @@ void TForm20::redStepping() {
     runThenAlways(
         [&] {
             for (int step = 0; step < 2; ++step) {
+                // A set ends with the list: the loop option's turn to the first file would
+                // take a band of another set.
+                if (main.selectedFileIndex() + 1 >= main.fileBrowser().fileCount()) break;
                 main.selectFile(main.selectedFileIndex() + 1);
                 main.runImageAction();
                 passCurrentImage();
@@ -384,9 +387,13 @@ void TForm20::loadBand(Band band) {
             throw std::runtime_error(path.toStdString() + ": " + error);
         greenReread_ = std::move(reread);
     }
+    if (run_.active) {
+        run_.loaded[band] = true;
+        run_.changedSet = run_.changedSet || !s.loaded || s.loadedPath != path;
+    }
     s.image = std::move(read.image);
     s.loaded = true;
-    if (run_.active) run_.loaded[band] = true;
+    s.loadedPath = path;
     largeStack_->setCurrentWidget(largeView_);
     s.thumbnail->setPicture(s.image);
     loadedCheck();
@@ -394,9 +401,17 @@ void TForm20::loadBand(Band band) {
 
 void TForm20::loadedCheck() {
     if (!allLoaded()) return;
-    // An automatic run offers a composite only of bands it loaded itself; otherwise the
-    // failure timer runs out and says so.
-    if (run_.active && !(run_.loaded[Band::Red] && run_.loaded[Band::Green] && run_.loaded[Band::Blue])) return;
+    // An automatic run offers a composite only of one set, never a mix with bands left from
+    // another: a run that only loaded again files the slots already held leaves the set as it
+    // was, which recombines at once; otherwise each band must be the run's own, loaded by it
+    // or already holding the band of the run's name. Else the failure timer says so.
+    if (run_.active && run_.changedSet) {
+        for (Band band : imaging::kAllBands) {
+            const BandSlot& s = slot(band);
+            const bool runsName = !s.derivedName.isEmpty() && s.loadedPath == bandPath(s.derivedName);
+            if (!run_.loaded[band] && !runsName) return;
+        }
+    }
     workbench_.colourProcessor().stopFailureTimer();
     straightCombination();
 }

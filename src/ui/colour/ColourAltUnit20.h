@@ -94,6 +94,7 @@ private:
         bool loaded = false;
         QString dialogFileName;  // what the slot's open dialog holds
         QString derivedName;     // the band name built from the current product
+        QString loadedPath;      // the file the image was read from
         QPushButton* load = nullptr;
         QLabel* fileName = nullptr;
         QLabel* filterCode = nullptr;
@@ -102,11 +103,13 @@ private:
         QScrollBar* slider = nullptr;  // red and blue weights, the hidden green slider
         QLabel* sliderDisplay = nullptr;
     };
-    // What an automatic run has loaded of its own bands: a composite is offered only when the
-    // run loaded all three, never a mix with bands left from an earlier run.
+    // What an automatic run has loaded of its own bands: a composite is offered only of the
+    // run's own set (bands it loaded, or bands of the same set loaded before), never a mix
+    // with bands left from another set.
     struct AutomaticRun {
         bool active = false;
         imaging::BandPicks loaded;
+        bool changedSet = false;  // a band now holds another file than before the run
     };
 
     BandSlot& slot(Band band) { return slots_[static_cast<std::size_t>(band)]; }

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -48,6 +50,18 @@ struct Item {
     const char* description;
 };
 
+// The items a user sees in the main window's menu of that caption (submenus count once).
+int visibleItemCount(const QMainWindow& window, const QString& caption) {
+    for (const QAction* heading : window.menuBar()->actions()) {
+        if (heading->menu() == nullptr || heading->text() != caption) continue;
+        int count = 0;
+        for (const QAction* item : heading->menu()->actions())
+            if (item->isVisible() && !item->isSeparator()) ++count;
+        return count;
+    }
+    return 0;
+}
+
 }  // namespace
 
 TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
@@ -81,6 +95,8 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
          "Fades the current image into the night, as a Martian sunset."},
         {"View", "Traverse Maps", Words::Link, show([](Workbench& b) -> Page& { return b.traverseMapsPage(); }),
          "Maps of the routes that Spirit and Opportunity drove."},
+        {"View", "PDS Label", Words::Plain, nullptr,
+         "Shows the label of the current PDS product (.IMG): what the rover and the archive recorded with it."},
         {"Tools", "My Birthday Searcher", Words::Link, menu("MyBirthdaySearcher1"),
          "Finds the images of the directory taken on your birthday."},
         {"Tools", "SOL Searcher", Words::Link, menu("SOLsearcher1"),
@@ -111,6 +127,8 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
          "The Colour button asks which band the current image goes into."},
         {"Options", "Let's go to the movies.", Words::Blue, nullptr,
          "Runs the slideshow as fast as it will go (10 milliseconds a picture)."},
+        {"Options", "Accept lower-case archive names", Words::Plain, nullptr,
+         "Reads file names as the PDS archive writes them, in lower case, as the product identifiers they are."},
         {"Information", "Earth Variables Display,", Words::Link, menu("EarthVariablesDisplay1"),
          "The spacecraft clock of the current image in Earth units, beside the time now."},
         {"Information", "Martian Calendar,", Words::Link,
@@ -148,7 +166,8 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
         QFont bold = title->font();
         bold.setBold(true);
         title->setFont(bold);
-        const std::size_t count = end - first;
+        // The count is the menu's own, so the line stays true when the menu grows.
+        const int count = visibleItemCount(workbench_.mainWindow(), heading);
         const QString countLine = QStringLiteral("The %1 menu has %2 %3.")
                                       .arg(heading)
                                       .arg(count)

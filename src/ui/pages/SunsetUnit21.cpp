@@ -133,14 +133,15 @@ void TForm21::reinstateImage() {
 
 void TForm21::initiateFade() {
     if (fading_) return;
-    // Checked before anything changes, so a bad entry leaves the picture as it is. User input
+    // Every fade starts from the unfaded picture, also one refused for its delay. The entry is
+    // checked before the first pass, so a bad one leaves that picture as it is; user input
     // waits while the fade runs, so the entry cannot change before the last pause.
+    reinstateImage();
     const imaging::SunsetDelay delay = imaging::parseSunsetDelay(delayEntry_->text().toStdString());
     if (!delay.ok()) {
         platform_.error(this, QString::fromStdString(delay.error));
         return;
     }
-    reinstateImage();
     fading_ = true;
     stopFade_ = false;
     const imaging::SunsetOutcome outcome = imaging::sunsetFade(displayed_, [this, &delay](int) {

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "core/imaging/ImageFile.h"
@@ -135,13 +134,6 @@ TraverseMapViewer::TraverseMapViewer(Workbench& workbench, platform::Platform& p
     map_->setDesignSize(design.mapSize);
     map_->setStretch(true);
     map_->setPicture(fromQImage(drawStartingMap(design.mapSize, design.rover, design.seed)));
-    message_ = makeLabel(this, QStringLiteral("mapMessage"), {});
-    message_->setWordWrap(true);
-    message_->setAlignment(Qt::AlignCenter);
-    message_->setFrameShape(QFrame::Box);
-    mapStack_ = new QStackedLayout;
-    mapStack_->addWidget(map_);
-    mapStack_->addWidget(message_);
 
     QPushButton* close = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Close"));
     QPushButton* previous = makeButton(this, QStringLiteral("Button2"), QStringLiteral("<<<<<"));
@@ -164,7 +156,7 @@ TraverseMapViewer::TraverseMapViewer(Workbench& workbench, platform::Platform& p
     buttons->addStretch();
     for (QPushButton* button : {previous, next, print, show, close}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(mapStack_, 1);
+    layout->addWidget(map_, 1);
     layout->addLayout(buttons);
 
     fitToScreen();
@@ -197,13 +189,14 @@ void TraverseMapViewer::nextMap() {
 
 void TraverseMapViewer::showSelected() {
     if (mapNames_.isEmpty()) {
+        // Nothing to load: said in a box, and the page keeps the map it shows.
         selected_ = -1;
         if (!directoryProblem_.isEmpty())
-            showMessage(directoryProblem_ + QStringLiteral(" No maps can be shown."));
+            platform_.error(this, directoryProblem_ + QStringLiteral(" No maps can be shown."));
         else if (mapDirectory_.isEmpty())
-            showMessage(QStringLiteral("The map directory is read two seconds after start; try again then."));
+            platform_.error(this, QStringLiteral("The map directory is read two seconds after start; try again then."));
         else
-            showMessage(QStringLiteral("The map directory \"%1\" holds no maps.").arg(mapDirectory_));
+            platform_.error(this, QStringLiteral("The map directory \"%1\" holds no maps.").arg(mapDirectory_));
         return;
     }
     if (selected_ < 1) selected_ = 0;
@@ -216,16 +209,6 @@ void TraverseMapViewer::showSelected() {
         return;
     }
     map_->setPicture(read.image);
-    mapStack_->setCurrentWidget(map_);
-}
-
-void TraverseMapViewer::showMessage(const QString& text) {
-    message_->setText(text);
-    mapStack_->setCurrentWidget(message_);
-}
-
-QString TraverseMapViewer::messageText() const {
-    return mapStack_->currentWidget() == message_ ? message_->text() : QString();
 }
 
 void TraverseMapViewer::closePage() { close(); }

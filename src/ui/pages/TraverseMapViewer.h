@@ -8,7 +8,6 @@
 #include "ui/app/Page.h"
 
 class QLabel;
-class QStackedLayout;
 
 namespace keldar::ui {
 
@@ -46,15 +45,9 @@ public:
     int selectedIndex() const { return selected_; }
     const QString& currentMapPath() const { return currentMapPath_; }
     ImageView& mapView() const { return *map_; }
-    // The text shown in place of the map when there is none to show; "" while a map shows.
-    QString messageText() const;
 
 private:
-    void showMessage(const QString& text);
-
     ImageView* map_ = nullptr;
-    QLabel* message_ = nullptr;
-    QStackedLayout* mapStack_ = nullptr;
     QString mapDirectory_;
     QString directoryProblem_;  // why the directory gave no list, "" when it was read
     QStringList mapNames_;

@@ -212,8 +212,8 @@ void TForm14::runSearchStep() {
 
 void TForm14::continueSearch() {
     TForm1& main = workbench_.mainWindow();
-    // The birthday image just found counts as examined: a full round ends before it again.
-    examined_ = 1;
+    // The round goes on: it ends once every entry has been examined since the search started,
+    // rather than finding the first birthday image again.
     main.selectFile(main.selectedFileIndex() + 1);
     main.runImageAction();
     showText(dateField1_, dateText(imageTime_));

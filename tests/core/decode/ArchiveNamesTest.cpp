@@ -1,6 +1,9 @@
 #include "core/decode/ArchiveNames.h"
 #include "core/decode/ProductIdentifier.h"
 
+#include <cctype>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace keldar::decode {
@@ -31,6 +34,38 @@ TEST(ArchiveNameTest, LowerCaseArchiveNamesDecodeLikeTheProductIdentifier) {
     EXPECT_EQ(d.site, "B1");
     EXPECT_EQ(locationCounterText(decodeLocationCounter(d.site)), "137");
     EXPECT_EQ(upperCaseArchiveName("/lower/dir/"), "/lower/dir/");
+}
+
+TEST(ArchiveAddressTest, BrowseFolderOfEveryRoverCameraAndSol) {
+    const std::string base = "https://planetarydata.jpl.nasa.gov/img/data/mer/";
+    struct Camera {
+        char letter;
+        char volume;
+    };
+    const Camera cameras[] = {{'P', 'p'}, {'N', 'n'}, {'F', 'h'}, {'R', 'h'}, {'M', 'm'}, {'E', 'd'}};
+    const struct {
+        std::int64_t sol;
+        const char* folder;
+    } sols[] = {{1, "sol0001"}, {99, "sol0099"}, {1000, "sol1000"}};
+    for (int rover : {1, 2}) {
+        const std::string roverFolder = rover == 1 ? "opportunity/" : "spirit/";
+        for (const Camera& camera : cameras) {
+            for (const auto& sol : sols) {
+                const std::string expected = base + roverFolder + "mer" + std::to_string(rover) + camera.volume +
+                                             "o_0xxx/browse/" + sol.folder + "/edr/";
+                EXPECT_EQ(archiveBrowseAddress(rover, camera.letter, sol.sol), expected);
+                EXPECT_EQ(archiveBrowseAddress(rover, static_cast<char>(std::tolower(camera.letter)), sol.sol),
+                          expected);
+            }
+        }
+    }
+    // What the archive cannot hold falls back to the nearest folder it has.
+    EXPECT_EQ(archiveBrowseAddress(2, 'X', 5), base + "spirit/");
+    EXPECT_EQ(archiveBrowseAddress(1, 'P', -1), base + "opportunity/");
+    EXPECT_EQ(archiveBrowseAddress(3, 'P', 5), base);
+    EXPECT_EQ(archiveBrowseAddress(2, 'N', 12345), base + "spirit/mer2no_0xxx/browse/sol12345/edr/");
+    EXPECT_EQ(archiveRoverAddress(1), base + "opportunity/");
+    EXPECT_EQ(archiveRoverAddress(2), base + "spirit/");
 }
 
 }  // namespace

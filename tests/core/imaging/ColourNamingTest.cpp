@@ -49,12 +49,27 @@ TEST(ColourNamingTest, SolarizedProposalKeepsTheCounterOfThePlainName) {
         EXPECT_EQ(first->relativeName, "B-L4L5L6-01.jpg");
         EXPECT_EQ(first->proposedPath, solarized ? "/h/456_RGB/B-L4L5L6-Solarized01" : "/h/456_RGB/B-L4L5L6-01");
     }
-    // A saved solarized picture does not move the counter; a plain one does.
-    existing = {"/h/456_RGB/B-L4L5L6-Solarized01.jpg"};
-    EXPECT_EQ(proposeColourName("/h/456_RGB", "B", "-L4L5L6", true, exists)->counter, 1);
-    existing = {"/h/456_RGB/B-L4L5L6-01.jpg"};
-    EXPECT_EQ(proposeColourName("/h/456_RGB", "B", "-L4L5L6", true, exists)->proposedPath,
-              "/h/456_RGB/B-L4L5L6-Solarized02");
+    // Every proposal is free whichever format the dialog then writes (".jpg" or ".bmp"); a
+    // saved solarized picture does not move the plain counter.
+    const struct {
+        std::set<std::string> existing;
+        bool solarized;
+        int counter;
+    } cases[] = {
+        {{"/h/456_RGB/B-L4L5L6-01.jpg"}, true, 2},
+        {{"/h/456_RGB/B-L4L5L6-01.bmp"}, false, 2},
+        {{"/h/456_RGB/B-L4L5L6-01.bmp", "/h/456_RGB/B-L4L5L6-02.jpg"}, false, 3},
+        {{"/h/456_RGB/B-L4L5L6-Solarized01.jpg"}, false, 1},
+        {{"/h/456_RGB/B-L4L5L6-Solarized01.jpg"}, true, 2},
+        {{"/h/456_RGB/B-L4L5L6-Solarized01.bmp"}, true, 2},
+        {{"/h/456_RGB/B-L4L5L6-01.jpeg"}, false, 1},  // the dialog never writes ".jpeg"
+    };
+    for (const auto& c : cases) {
+        existing = c.existing;
+        const auto proposal = proposeColourName("/h/456_RGB", "B", "-L4L5L6", c.solarized, exists);
+        ASSERT_TRUE(proposal);
+        EXPECT_EQ(proposal->counter, c.counter) << *c.existing.begin() << " solarized " << c.solarized;
+    }
 }
 
 TEST(ColourNamingTest, SaveFilterListEndsAllWithoutASemicolonAndOpensOnJpeg) {

@@ -42,10 +42,14 @@ TEST(SolSearch, ARoverDigitThatIsNoNumberKeepsThePreviousRoverNumber) {
 TEST(SolSearch, ResultLinesAndGalleryAddresses) {
     EXPECT_EQ(solFoundText(100), "SOL 100 images FOUND!");
     EXPECT_EQ(solNotPresentText(7), "CLICK the Find at NASA button above. SOL 7 images not present in your directory");
-    EXPECT_EQ(galleryAddress(1, "P", "7"), "https://mars.nasa.gov/mer/gallery/all/opportunity_p7.html");
-    EXPECT_EQ(galleryAddress(1, "F", "100"), "https://mars.nasa.gov/mer/gallery/all/opportunity_f100.html");
-    EXPECT_EQ(galleryAddress(2, "N", "12"), "https://mars.nasa.gov/mer/gallery/all/spirit_n12.html");
-    EXPECT_EQ(galleryAddress(2, "M", "3"), "https://mars.nasa.gov/mer/gallery/all/spirit_m3.html");
+    const std::string archive = "https://planetarydata.jpl.nasa.gov/img/data/mer/";
+    EXPECT_EQ(galleryAddress(1, "P", "7"), archive + "opportunity/mer1po_0xxx/browse/sol0007/edr/");
+    EXPECT_EQ(galleryAddress(1, "F", "100"), archive + "opportunity/mer1ho_0xxx/browse/sol0100/edr/");
+    EXPECT_EQ(galleryAddress(2, "N", "12"), archive + "spirit/mer2no_0xxx/browse/sol0012/edr/");
+    EXPECT_EQ(galleryAddress(2, "M", "3"), archive + "spirit/mer2mo_0xxx/browse/sol0003/edr/");
+    EXPECT_EQ(galleryAddress(2, "N", "x"), archive + "spirit/");  // a field that is no sol
+    EXPECT_EQ(std::string(kOpportunityGallery), archive + "opportunity/");
+    EXPECT_EQ(std::string(kSpiritGallery), archive + "spirit/");
 }
 
 TEST(BirthdaySearch, RefusesDatesThatAreNoBirthday) {
