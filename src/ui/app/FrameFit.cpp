@@ -4,16 +4,18 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
-#include <QVariant>
+#include <QTimer>
 #include <QWidget>
 
 namespace keldar::ui {
 
 namespace {
 
-// Set while a shown window still waits for its window manager's frame.
-constexpr const char* kAwaitingFrame = "keldarAwaitingFrame";
+// How long a shown window is watched for its frame: a second and a half at most.
+constexpr int kFramePollMilliseconds = 50;
+constexpr int kFramePollTries = 30;
 
 int placeWithin(int start, int length, int areaStart, int areaLength) {
     if (length >= areaLength) return areaStart;
@@ -50,27 +52,20 @@ bool FrameFit::fitNow(QWidget& window) {
     return !frame.isNull();
 }
 
+void FrameFit::awaitFrame(QWidget& window, int triesLeft) {
+    // The window manager frames a new window a moment after it is mapped, and the toolkit
+    // learns the frame's size without telling the window: look again until it is known.
+    QPointer<QWidget> watched(&window);
+    QTimer::singleShot(kFramePollMilliseconds, this, [this, watched, triesLeft] {
+        if (watched.isNull() || !watched->isVisible()) return;
+        if (!fitNow(*watched) && triesLeft > 1) awaitFrame(*watched, triesLeft - 1);
+    });
+}
+
 bool FrameFit::eventFilter(QObject* watched, QEvent* event) {
     auto* window = qobject_cast<QWidget*>(watched);
-    if (window == nullptr || !window->isWindow()) return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::Show:
-        window->setProperty(kAwaitingFrame, !fitNow(*window));
-        break;
-    case QEvent::Move:
-    case QEvent::Resize:
-        if (window->property(kAwaitingFrame).toBool() && window->isVisible()) {
-            // Cleared first: the fit's own move and resize come back here.
-            window->setProperty(kAwaitingFrame, false);
-            window->setProperty(kAwaitingFrame, !fitNow(*window));
-        }
-        break;
-    case QEvent::Hide:
-        window->setProperty(kAwaitingFrame, false);
-        break;
-    default:
-        break;
-    }
+    if (event->type() == QEvent::Show && window != nullptr && window->isWindow() && !fitNow(*window))
+        awaitFrame(*window, kFramePollTries);
     return QObject::eventFilter(watched, event);
 }
 

@@ -19,9 +19,9 @@ namespace keldar::ui {
 // a frame larger than the area even then is placed at its top-left.
 QRect fitFrameInto(const QRect& client, const QMargins& frame, const QRect& available, QSize minimum);
 
-// Watches the windows it is installed on (an event filter): on show, and on the first move or
-// resize after it that comes with the window manager's frame, the frame is fitted to the
-// screen. Later moves are the user's and are left alone.
+// Watches the windows it is installed on (an event filter): on show, and once more when the
+// window manager's frame has become known, the frame is fitted to the screen. Later moves are
+// the user's and are left alone.
 class FrameFit final : public QObject {
 public:
     explicit FrameFit(QObject* parent = nullptr) : QObject(parent) {}
@@ -31,6 +31,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void awaitFrame(QWidget& window, int triesLeft);
 };
 
 }  // namespace keldar::ui

@@ -101,9 +101,10 @@ TForm11::TForm11(Workbench& workbench, platform::Platform& platform)
     auto* finish = new QHBoxLayout;
     for (QPushButton* button : {view, close}) finish->addWidget(button);
 
+    // Tight spacing: on an 800 x 600 screen the page and its title bar fit with nothing to spare.
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->setSpacing(4);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
     layout->addLayout(upper);
     layout->addLayout(steps);
     layout->addWidget(makeLabel(this, {}, QStringLiteral("Manual Stereo Image Selections")));

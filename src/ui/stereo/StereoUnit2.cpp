@@ -64,10 +64,12 @@ TForm2::TForm2(Workbench& workbench, platform::Platform& platform)
 
     image1_ = new ImageView(this);
     image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setDesignSize(QSize(393, 393));
+    // Less tall than wide: on an 800 x 600 screen the lines, notes and buttons beneath take the
+    // rest of the height that a title bar leaves. The views grow with the window.
+    image1_->setDesignSize(QSize(393, 340));
     image2_ = new ImageView(this);
     image2_->setObjectName(QStringLiteral("Image2"));
-    image2_->setDesignSize(QSize(393, 393));
+    image2_->setDesignSize(QSize(393, 340));
     workbench.registerStretchView(image1_);
     workbench.registerStretchView(image2_);
     // A partner that was not found hides its view; its column keeps its width, so the other
@@ -97,6 +99,10 @@ TForm2::TForm2(Workbench& workbench, platform::Platform& platform)
     pair->addWidget(lineLabel(StereoLine::LeftEyeFilter), 2, 1);
     pair->addWidget(lineLabel(StereoLine::MarsTime), 3, 0);
     pair->addWidget(lineLabel(StereoLine::Local), 3, 1);
+    // The lines beneath keep a line's height however little room the screen leaves; the
+    // file names have no blanks to wrap at.
+    for (StereoLine line : {StereoLine::RightEyeFile, StereoLine::LeftEyeFile}) lineLabel(line)->setWordWrap(false);
+    for (int row = 1; row <= 3; ++row) pair->setRowMinimumHeight(row, fontMetrics().lineSpacing());
     pair->setRowStretch(0, 1);
     pair->setColumnStretch(0, 1);
     pair->setColumnStretch(1, 1);

@@ -33,7 +33,7 @@ QString captureFormat(const QDateTime& moment) {
 
 TForm3::TForm3(Workbench& workbench, platform::Platform& platform)
     : Page(workbench, platform, QStringLiteral("TForm3"),
-           QStringLiteral("Various Time Variables and Constants relative to Earth"), QSize(720, 540),
+           QStringLiteral("Various Time Variables and Constants relative to Earth"), QSize(720, 560),
            ScreenFitMode::Full) {
     setWindowFlag(Qt::WindowStaysOnTopHint);
     const QColor red(Qt::red);
@@ -84,17 +84,26 @@ TForm3::TForm3(Workbench& workbench, platform::Platform& platform)
     pair(QStringLiteral("Earth Time Now (Local)"), nowLocal_, QStringLiteral("nowLocalText"));
     pair(QStringLiteral("Earth Time Now (UTC)"), nowUtc_, QStringLiteral("nowUtcText"));
     gap();
-    text(QStringLiteral("Note: Spirit is MER-A or MER-2, Opportunity is MER-B or MER-1"));
-    text(QStringLiteral("Spirit landed on Mars in Gusev crater at (14.82 S, 184.85 W), 4:35 UTC on Jan. 4, 2004, "
-                        "bouncing 28 times before rolling and coming to rest."));
-    text(QStringLiteral("Opportunity landed on Mars at Meridiani Planum at (2.07 S, 6.08 W), 5:05 UTC on Jan. 25, "
-                        "2004, bouncing 27 times before rolling and coming to rest."));
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(12);
+    // The notes wrap, so they sit in a column, which gives each the height its lines need.
+    auto* values = new QVBoxLayout;
+    values->setSpacing(2);
+    values->addLayout(grid);
+    for (const QString& note :
+         {QStringLiteral("Note: Spirit is MER-A or MER-2, Opportunity is MER-B or MER-1"),
+          QStringLiteral("Spirit landed on Mars in Gusev crater at (14.82 S, 184.85 W), 4:35 UTC on Jan. 4, 2004, "
+                         "bouncing 28 times before rolling and coming to rest."),
+          QStringLiteral("Opportunity landed on Mars at Meridiani Planum at (2.07 S, 6.08 W), 5:05 UTC on Jan. 25, "
+                         "2004, bouncing 27 times before rolling and coming to rest.")}) {
+        QLabel* label = makeLabel(this, {}, note);
+        label->setWordWrap(true);
+        values->addWidget(label);
+    }
 
     displayTime_ = makeButton(this, QStringLiteral("displayTimeButton"), QStringLiteral("Display Time"));
     connect(displayTime_, &QPushButton::clicked, this, &TForm3::runDisplayTime);
-    missionRecord_ = layOutTimePage(this, grid, displayTime_);
+    missionRecord_ = layOutTimePage(this, values, displayTime_);
 
     fitToScreen();
 }

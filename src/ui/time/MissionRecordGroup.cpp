@@ -22,7 +22,7 @@ QString missionUtcText(const time::MissionTime& record) {
     return text.replace(QLatin1Char('T'), QLatin1Char(' ')) + QStringLiteral(" UTC");
 }
 
-MissionRecordGroup* layOutTimePage(QWidget* page, QGridLayout* values, QPushButton* hiddenCommand) {
+MissionRecordGroup* layOutTimePage(QWidget* page, QLayout* values, QPushButton* hiddenCommand) {
     QPushButton* close = makeButton(page, QStringLiteral("closeButton"), QStringLiteral("Close"));
     hiddenCommand->hide();
     QObject::connect(close, &QPushButton::clicked, page, &QWidget::close);

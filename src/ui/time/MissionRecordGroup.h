@@ -6,7 +6,7 @@
 
 #include "core/time/MissionTime.h"
 
-class QGridLayout;
+class QLayout;
 class QLabel;
 class QPushButton;
 
@@ -35,7 +35,7 @@ private:
 
 // Lays out an Earth or Mars time page: its values, the mission record beneath them, and at
 // the bottom the hidden command button (made hidden here) beside "Close". Returns the group.
-MissionRecordGroup* layOutTimePage(QWidget* page, QGridLayout* values, QPushButton* hiddenCommand);
+MissionRecordGroup* layOutTimePage(QWidget* page, QLayout* values, QPushButton* hiddenCommand);
 
 // The published UTC as shown: "2009-04-06 08:48:13.961 UTC".
 QString missionUtcText(const time::MissionTime& record);
