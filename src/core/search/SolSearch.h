@@ -1,7 +1,7 @@
 #pragma once
 // The rules of the SOL search, without windows: whether the image on display is the one
 // wanted, one of a later sol (the wanted sol is not in the directory), or one to pass; the
-// result lines; and the address of the mission's gallery page for a rover, camera and sol.
+// result lines; and the archive folder that "Find at NASA" opens for a rover, camera and sol.
 
 #include <cstdint>
 #include <optional>
