@@ -264,6 +264,7 @@ std::string streamRows(std::vector<imaging::ImageRowReader>& readers, std::vecto
 template <typename MakeRow>
 std::string streamEachRow(const std::vector<std::string>& inputs, const std::string& outPath,
                           const StreamOptions& options, MakeRow makeRow) {
+    if (std::string refusal = imaging::refuseOverwritingInput(outPath, inputs); !refusal.empty()) return refusal;
     std::vector<imaging::ImageRowReader> readers;
     int width = 0, height = 0;
     if (std::string error = openInputs(inputs, readers, width, height); !error.empty()) return error;
@@ -280,6 +281,7 @@ std::string streamEachRow(const std::vector<std::string>& inputs, const std::str
 // The blended composite: the green band is read as far as the composite's last JPEG blocks
 // reach, the other bands as far as the composite.
 std::string streamBlended(const std::vector<std::string>& bands, const std::string& outPath, int red, int blue) {
+    if (std::string refusal = imaging::refuseOverwritingInput(outPath, bands); !refusal.empty()) return refusal;
     std::vector<imaging::ImageRowReader> readers;
     int width = 0, height = 0;
     if (std::string error = openInputs(bands, readers, width, height); !error.empty()) return error;
@@ -362,6 +364,9 @@ int runSunsetCommand(const std::vector<std::string>& args) {
     }
     if (p.positional.size() != 2) return usageError(cmd, "expected IN OUT");
     const int passes = numberOr(p, "--passes", imaging::kSunsetPasses);
+    for (const std::string& refusal : {imaging::refusePdsDestination(p.positional[1]),
+                                       imaging::refuseOverwritingInput(p.positional[1], {p.positional[0]})})
+        if (!refusal.empty()) return failure(cmd, refusal);
 
     ImageResult input = imaging::readImageFile(p.positional[0]);
     if (!input.ok()) return failure(cmd, input.error);

@@ -32,7 +32,10 @@ int makeSample(const std::vector<std::string>& args)
         std::cerr << "keldar-cli make-sample: expected one directory\n";
         return 2;
     }
-    const std::string error = keldar::sample::writeSampleDirectory(args[0]);
+    std::vector<std::string> kept;
+    const std::string error = keldar::sample::writeSampleDirectory(args[0], &kept);
+    for (const std::string& file : kept)
+        std::cerr << "keldar-cli make-sample: kept " << file << ": a file of that name is already there\n";
     if (!error.empty()) {
         std::cerr << "keldar-cli make-sample: " << error << '\n';
         return 1;

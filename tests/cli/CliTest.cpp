@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -502,4 +503,44 @@ TEST_F(Cli, AnaglyphsStopsOnSigintAndLeavesNoPartialFile)
         const std::string bytes = readFile(out / name);
         EXPECT_EQ(bytes.substr(bytes.size() - 2), "\xFF\xD9") << name << " is cut short";
     }
+}
+
+TEST_F(Cli, NoOutputReplacesAPdsProductOrAnInput)
+{
+    const std::string sample = path("sample");
+    ASSERT_EQ(run("make-sample '" + sample + "'").status, 0);
+    std::vector<std::string> jpegs;
+    for (const auto& entry : fs::directory_iterator(sample))
+        if (entry.path().extension() == ".JPG") jpegs.push_back(entry.path().string());
+    ASSERT_GE(jpegs.size(), 3u);
+    std::sort(jpegs.begin(), jpegs.end());
+    const std::string a = jpegs[0], b = jpegs[1], c = jpegs[2];
+    const std::string product = path("1N128459614EFF0100P1507L0M1.IMG");
+    std::ofstream(product, std::ios::binary) << "PDS_VERSION_ID = PDS3\r\nEND\r\n";
+    const std::string hardLink = path("same-as-a.jpg");
+    fs::create_hard_link(a, hardLink);
+    const std::map<std::string, std::string> before = {
+        {a, readFile(a)}, {b, readFile(b)}, {product, readFile(product)}};
+
+    const struct {
+        std::string arguments;
+        std::string said;
+    } cases[] = {
+        {"anaglyph '" + a + "' '" + b + "' '" + product + "'", "read only"},
+        {"anaglyph '" + a + "' '" + b + "' '" + path("lower.img") + "'", "read only"},
+        {"composite '" + a + "' '" + b + "' '" + c + "' '" + product + "'", "read only"},
+        {"composite '" + a + "' '" + b + "' '" + c + "' '" + product + "' --mer2rgb", "read only"},
+        {"sunset '" + a + "' '" + product + "'", "read only"},
+        {"anaglyph '" + a + "' '" + b + "' '" + a + "'", "is the input"},
+        {"anaglyph '" + a + "' '" + b + "' '" + hardLink + "'", "is the input"},
+        {"composite '" + a + "' '" + b + "' '" + c + "' '" + b + "' --mer2rgb", "is the input"},
+        {"sunset '" + b + "' '" + b + "'", "is the input"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.status, 1) << c.arguments;
+        EXPECT_TRUE(contains(r.err, c.said)) << c.arguments << ": " << r.err;
+    }
+    for (const auto& [file, bytes] : before) EXPECT_EQ(readFile(file), bytes) << file;
+    EXPECT_FALSE(fs::exists(path("lower.img")));
 }

@@ -3,6 +3,8 @@
 
 #include <future>
 
+#include <sys/stat.h>
+
 #include <QFile>
 
 #include "core/imaging/ImageFile.h"
@@ -116,6 +118,36 @@ TEST_F(Prefetch, AFileReplacedWhileItIsReadIsReadAgain) {
     replacePicture(files[0], 44);
     release.set_value();
     EXPECT_FALSE(prefetch.take(bytesOf(files[0]), stampOf(files[0])).has_value());
+}
+
+TEST_F(Prefetch, AReadThatHangsIsGivenUpAndAFifoInTheListIsPassed) {
+    // A reader stuck for good: take() gives up after its bound instead of waiting with it.
+    std::promise<void> started, release;
+    std::shared_future<void> released = release.get_future().share();
+    {
+        PicturePrefetch stuck([&, released](const std::string& path) {
+            started.set_value();
+            released.wait();
+            return imaging::readImageFile(path);
+        });
+        stuck.request(bytesOf(files[0]), {});
+        started.get_future().wait();
+        EXPECT_FALSE(stuck.take(bytesOf(files[0]), stampOf(files[0])).has_value());
+        release.set_value();
+    }
+
+    // A listed file replaced by a FIFO is neither waited for nor read: the walk passes it.
+    enter(dir);
+    ASSERT_TRUE(QFile::remove(files[3]));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files[3]).constData(), 0600), 0);
+    clickFile(2);  // reads the FIFO ahead
+    mainWindow().picturePrefetch().waitIdle();
+    takeBoxes();
+    mainWindow().selectFile(3);
+    mainWindow().runGuarded([&] { mainWindow().runImageAction(); });
+    EXPECT_EQ(mainWindow().fileBrowser().selectedIndex(), 4);
+    EXPECT_EQ(shownWidth(), 35);
+    EXPECT_TRUE(takeBoxes().empty());
 }
 
 // In the workbench: whatever the worker is doing when the selection moves, the picture shown

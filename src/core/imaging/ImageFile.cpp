@@ -25,8 +25,17 @@ std::string lowerCase(std::string s) {
 
 namespace detail {
 
+std::string notRegularFileText(unsigned mode) {
+    if (S_ISFIFO(mode)) return "not a regular file but a FIFO (named pipe)";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "not a regular file but a device";
+    if (S_ISSOCK(mode)) return "not a regular file but a socket";
+    return "not a regular file";
+}
+
 std::string openImageFile(const std::string& path, int& fd, std::size_t& size) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO in place of a picture cannot hang the open; only a regular file
+    // is read (a FIFO, a device or a socket may never end).
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return "cannot open " + path + ": " + errnoText(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -37,6 +46,10 @@ std::string openImageFile(const std::string& path, int& fd, std::size_t& size) {
     if (S_ISDIR(st.st_mode)) {
         ::close(fd);
         return "cannot read " + path + ": is a directory";
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "cannot read " + path + ": " + notRegularFileText(st.st_mode);
     }
     if (st.st_size == 0) {
         ::close(fd);
@@ -113,12 +126,14 @@ ImageResult readImageFile(const std::string& path) {
         result.error = "no file name given";
         return result;
     }
+    // A PDS product is read a line at a time; its file may be far larger than its picture.
+    if (imageFileKindFor(path) == ImageFileKind::Pds) return readPdsImageFile(path);
     detail::FileBytes bytes;
     result.error = detail::readWholeFile(path, bytes);
     if (!result.ok()) return result;
     switch (imageFileKindFor(path)) {
     case ImageFileKind::Jpeg: result = decodeJpeg(bytes.data(), bytes.size); break;
-    case ImageFileKind::Pds: result = decodePdsImage(bytes.data(), bytes.size); break;
+    case ImageFileKind::Pds: break;
     case ImageFileKind::Bmp: result = decodeBmp(bytes.data(), bytes.size); break;
     }
     if (!result.ok()) result.error = path + ": " + result.error;
@@ -151,10 +166,27 @@ std::string writeBmpFile(const ImageBuffer& image, const std::string& path, Exis
 std::string writeImageFile(const ImageBuffer& image, const std::string& path) {
     switch (imageFileKindFor(path)) {
     case ImageFileKind::Jpeg: return writeJpegFile(image, path, 100);
-    case ImageFileKind::Pds: return "cannot write " + path + ": PDS .img files are read only; choose a .jpg or .bmp name";
+    case ImageFileKind::Pds: return refusePdsDestination(path);
     case ImageFileKind::Bmp: break;
     }
     return writeBmpFile(image, path);
+}
+
+std::string refusePdsDestination(const std::string& path) {
+    if (imageFileKindFor(path) != ImageFileKind::Pds) return {};
+    return "cannot write " + path + ": PDS .img files are read only; choose a .jpg or .bmp name";
+}
+
+std::string refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs) {
+    struct stat out {};
+    const bool outExists = ::stat(output.c_str(), &out) == 0;
+    for (const std::string& input : inputs) {
+        struct stat in {};
+        const bool same = input == output ||
+                          (outExists && ::stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino);
+        if (same) return "cannot write " + output + ": it is the input " + input + "; choose another name";
+    }
+    return {};
 }
 
 }  // namespace keldar::imaging

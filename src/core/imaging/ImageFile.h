@@ -68,6 +68,12 @@ std::string encodeJpegTo(const ImageBuffer& image, std::vector<std::uint8_t>& ou
 std::vector<std::uint8_t> encodeJpeg(const ImageBuffer& image, int quality = 100);
 std::string encodeBmpTo(const ImageBuffer& image, std::vector<std::uint8_t>& out);
 
+// "" unless `path` names a PDS product (".img"), which no writer replaces: then the refusal.
+std::string refusePdsDestination(const std::string& path);
+// "" unless `output` is one of `inputs` (the same name, or the same file by device and inode):
+// then the refusal, since writing it would destroy the picture being read.
+std::string refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs);
+
 // Writes bytes to `path` through a temporary file in the same directory and a rename.
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
                                 ExistingFile existing = ExistingFile::Replace);

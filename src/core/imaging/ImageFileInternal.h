@@ -142,6 +142,8 @@ struct FileBytes {
 
 // Opens an image file for reading after the checks every reader makes; on success `fd` is
 // open and `size` is the file's size.
+// Why a file that is not a regular one is not read ("not a regular file but a FIFO ...").
+std::string notRegularFileText(unsigned mode);
 std::string openImageFile(const std::string& path, int& fd, std::size_t& size);
 
 std::string readWholeFile(const std::string& path, FileBytes& out);

@@ -4,10 +4,14 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <new>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/imaging/ImageFileInternal.h"
 
 namespace keldar::imaging {
 
@@ -20,6 +24,123 @@ constexpr std::uint64_t kMaxBands = 4096;
 constexpr std::uint64_t kMaxLineExtraBytes = std::uint64_t{1} << 24;
 // Counts must fit an int; the image limits then refuse what is still too large.
 constexpr std::uint64_t kMaxCount = 0x7fffffff;
+
+}  // namespace
+
+// Bytes in memory: nothing is copied.
+class PdsMemorySource final : public PdsSource {
+public:
+    PdsMemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(data ? size : 0) {}
+    std::uint64_t size() const override { return size_; }
+    const std::uint8_t* fetch(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>&, std::string& error) const override {
+        if (offset > size_ || n > size_ - offset) {
+            error = "truncated file: " + std::to_string(n) + " bytes at byte " + std::to_string(offset) + " are past its end";
+            return nullptr;
+        }
+        return data_ + offset;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+PdsFileSource::~PdsFileSource() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::string PdsFileSource::open(const std::string& path) {
+    path_ = path;
+    if (path.empty()) return "no file name given";
+    // Non-blocking, and regular files only: a FIFO or a device would hang or never end.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd_ < 0) return "cannot open " + path + ": " + std::strerror(errno);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return "cannot read " + path + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "cannot read " + path + ": is a directory";
+    if (!S_ISREG(st.st_mode)) return "cannot read " + path + ": " + detail::notRegularFileText(st.st_mode);
+    if (st.st_size == 0) return "cannot read " + path + ": the file is empty (0 bytes)";
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
+const std::uint8_t* PdsFileSource::fetch(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& buffer,
+                                         std::string& error) const {
+    if (offset > size_ || n > size_ - offset) {
+        error = "truncated file: " + std::to_string(n) + " bytes at byte " + std::to_string(offset) + " are past its end";
+        return nullptr;
+    }
+    try {
+        if (buffer.size() < n) buffer.resize(n);
+    } catch (const std::bad_alloc&) {
+        error = "cannot read " + path_ + ": out of memory";
+        return nullptr;
+    }
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, buffer.data() + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = "cannot read " + path_ + ": " + std::strerror(errno);
+            return nullptr;
+        }
+        if (got == 0) {
+            error = "cannot read " + path_ + ": the file shrank while it was read";
+            return nullptr;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return buffer.data();
+}
+
+std::unique_ptr<PdsSource> PdsFileSource::sibling(const std::string& name, std::string& error) const {
+    // The file a label names sits beside it; archive volumes write names in lower case while
+    // labels print them in upper case, so the name is matched without regard to case.
+    const std::size_t slash = path_.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : path_.substr(0, slash == 0 ? 1 : slash);
+    const std::string own = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    if (name.find('/') != std::string::npos) {
+        error = "^IMAGE points into " + name + ", which is not a file beside this one";
+        return nullptr;
+    }
+    if (equalsNoCaseText(name, own)) return nullptr;  // this very file
+    std::string found;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (const dirent* entry = ::readdir(d)) {
+            if (equalsNoCaseText(entry->d_name, name)) {
+                found = entry->d_name;
+                if (found == name) break;
+            }
+        }
+        ::closedir(d);
+    }
+    if (found.empty()) {
+        error = "^IMAGE points into " + name + ", which is not beside this file";
+        return nullptr;
+    }
+    auto other = std::make_unique<PdsFileSource>();
+    if (std::string problem = other->open(dir + "/" + found); !problem.empty()) {
+        error = problem;
+        return nullptr;
+    }
+    return other;
+}
+
+std::unique_ptr<PdsSource> PdsSource::sibling(const std::string& name, std::string& error) const {
+    error = "^IMAGE points into a separate file, " + name + ", and no directory is known to find it in";
+    return nullptr;
+}
+
+bool equalsNoCaseText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
@@ -182,9 +303,15 @@ std::string parseStatements(std::string_view text, std::vector<PdsKeyword>& out)
     return {};
 }
 
-// ^NAME = n | n <BYTES> | ("file", n) | ("file", n <BYTES>) -> byte offset in this file.
-std::string resolvePointer(const PdsLabel& label, std::string_view pointerName, std::size_t fileSize,
-                           std::uint64_t& offset) {
+// ^NAME = n | n <BYTES> | "file" | ("file", n) | ("file", n <BYTES>) -> the file it names ("" for
+// this one) and the byte offset in it, checked against that file's size.
+struct Pointer {
+    std::string file;
+    std::uint64_t count = 1;
+    bool bytes = false;
+};
+
+std::string parsePointer(const PdsLabel& label, std::string_view pointerName, Pointer& out) {
     const std::string* value = label.find("", pointerName);
     if (!value) return "the PDS label has no " + std::string(pointerName) + " pointer";
     const std::string bad = "cannot read " + std::string(pointerName) + " = " + shortened(*value);
@@ -193,22 +320,29 @@ std::string resolvePointer(const PdsLabel& label, std::string_view pointerName, 
         if (v.back() != ')') return bad;
         v = v.substr(1, v.size() - 2);
         const std::size_t comma = v.rfind(',');
-        // A file name alone (or one-element list) means the data lie in a separate file.
-        if (comma == std::string_view::npos) return std::string(pointerName) + " points into a separate file, " + shortened(v);
+        out.file = std::string(unquote(trim(v.substr(0, comma))));
+        if (comma == std::string_view::npos) return {};  // the file alone: its first byte
         v = v.substr(comma + 1);
     } else if (!v.empty() && v.front() == '"') {
-        return std::string(pointerName) + " points into a separate file, " + shortened(v);
+        out.file = std::string(unquote(v));
+        return {};
     }
     v = trim(v);
-    bool bytes = false;
     if (const std::size_t unit = v.find('<'); unit != std::string_view::npos) {
         if (!equalsNoCase(trim(v.substr(unit)), "<BYTES>")) return bad;
-        bytes = true;
+        out.bytes = true;
         v = v.substr(0, unit);
     }
-    std::uint64_t n = 0;
-    if (!parseCount(v, n) || n == 0) return bad;
-    if (bytes) {
+    if (!parseCount(v, out.count) || out.count == 0) return bad;
+    return {};
+}
+
+std::string pointerOffset(const PdsLabel& label, std::string_view pointerName, const Pointer& pointer,
+                          std::uint64_t fileSize, std::uint64_t& offset) {
+    const std::string* value = label.find("", pointerName);
+    const std::string shown = value ? shortened(*value) : std::string();
+    const std::uint64_t n = pointer.count;
+    if (pointer.bytes) {
         offset = n - 1;
     } else {
         const std::string* recordText = label.find("", "RECORD_BYTES");
@@ -218,12 +352,12 @@ std::string resolvePointer(const PdsLabel& label, std::string_view pointerName, 
             return "RECORD_BYTES = " + shortened(*recordText) + " is not a record size for this file";
         }
         if (n - 1 > fileSize / recordBytes) {
-            return std::string(pointerName) + " = " + shortened(*value) + " points past the end of the file";
+            return std::string(pointerName) + " = " + shown + " points past the end of the file";
         }
         offset = (n - 1) * recordBytes;
     }
     if (offset >= fileSize) {
-        return std::string(pointerName) + " = " + shortened(*value) + " points past the end of the file (" +
+        return std::string(pointerName) + " = " + shown + " points past the end of the file (" +
                std::to_string(fileSize) + " bytes)";
     }
     return {};
@@ -239,25 +373,39 @@ const std::string* findItem(const std::vector<std::pair<std::string, std::string
 }
 
 // The VICAR label at `offset`: LBLSIZE gives its length, padding NULs and blanks are cut.
-std::string readVicarText(std::string_view bytes, std::uint64_t offset, std::uint64_t& size, std::string& error) {
-    std::string_view rest = bytes.substr(static_cast<std::size_t>(offset));
-    if (!startsWith(rest, "LBLSIZE=")) {
+std::string readVicarText(const PdsSource& source, std::uint64_t offset, std::uint64_t& size, std::string& error) {
+    if (offset >= source.size()) {
+        error = "no VICAR label (LBLSIZE=) at byte " + std::to_string(offset);
+        return {};
+    }
+    std::vector<std::uint8_t> buffer;
+    const std::size_t peek = static_cast<std::size_t>(std::min<std::uint64_t>(64, source.size() - offset));
+    const std::uint8_t* head = source.fetch(offset, peek, buffer, error);
+    if (head == nullptr) return {};
+    const std::string_view start(reinterpret_cast<const char*>(head), peek);
+    if (!startsWith(start, "LBLSIZE=")) {
         error = "no VICAR label (LBLSIZE=) at byte " + std::to_string(offset);
         return {};
     }
     std::size_t digitsEnd = 8;
-    while (digitsEnd < rest.size() && rest[digitsEnd] != ' ' && rest[digitsEnd] != '\0') ++digitsEnd;
+    while (digitsEnd < start.size() && start[digitsEnd] != ' ' && start[digitsEnd] != '\0') ++digitsEnd;
     size = 0;
-    if (!parseCount(rest.substr(8, digitsEnd - 8), size) || size == 0) {
+    if (!parseCount(start.substr(8, digitsEnd - 8), size) || size == 0) {
         error = "the VICAR label has no readable LBLSIZE";
         return {};
     }
-    if (size > rest.size()) {
-        error = "the VICAR label claims " + std::to_string(size) + " bytes but only " + std::to_string(rest.size()) +
-                " follow";
+    const std::uint64_t rest = source.size() - offset;
+    if (size > rest) {
+        error = "the VICAR label claims " + std::to_string(size) + " bytes but only " + std::to_string(rest) + " follow";
         return {};
     }
-    std::string_view text = rest.substr(0, static_cast<std::size_t>(size));
+    if (size > kMaxLabelBytes) {
+        error = "the VICAR label claims " + std::to_string(size) + " bytes, more than a label can be";
+        return {};
+    }
+    const std::uint8_t* bytes = source.fetch(offset, static_cast<std::size_t>(size), buffer, error);
+    if (bytes == nullptr) return {};
+    std::string_view text(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
     if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return std::string(text);
@@ -270,7 +418,7 @@ std::uint64_t checkedProduct(std::uint64_t a, std::uint64_t b, bool& overflow) {
 }
 
 // Completes the layout's byte count and checks it against limits and the bytes present.
-std::string finishLayout(PdsImageLayout& L, std::size_t fileSize) {
+std::string finishLayout(PdsImageLayout& L, std::uint64_t fileSize) {
     if (std::string error = checkImageLimits(L.samples, L.lines); !error.empty()) return error;
     if (L.linePrefix > kMaxLineExtraBytes || L.lineSuffix > kMaxLineExtraBytes) return "line prefix or suffix too large";
     bool overflow = false;
@@ -307,13 +455,23 @@ std::string countKeyword(const PdsLabel& label, std::string_view object, std::st
     return {};
 }
 
-std::string layoutFromPds(const PdsLabel& label, std::size_t fileSize, PdsImageLayout& L) {
+// `data` becomes the file the samples lie in when the label names another than `own`.
+std::string layoutFromPds(const PdsLabel& label, const PdsSource& own, PdsImageLayout& L,
+                          std::unique_ptr<PdsSource>& data) {
     bool hasImage = false;
     for (const PdsKeyword& k : label.keywords) {
         if (k.object.empty() && k.name == "OBJECT" && upper(unquote(k.value)) == "IMAGE") hasImage = true;
     }
     if (!hasImage) return "the PDS label has no OBJECT = IMAGE";
-    if (std::string error = resolvePointer(label, "^IMAGE", fileSize, L.offset); !error.empty()) return error;
+    Pointer pointer;
+    if (std::string error = parsePointer(label, "^IMAGE", pointer); !error.empty()) return error;
+    if (!pointer.file.empty()) {
+        std::string error;
+        data = own.sibling(pointer.file, error);
+        if (!error.empty()) return error;
+    }
+    const std::uint64_t fileSize = data ? data->size() : own.size();
+    if (std::string error = pointerOffset(label, "^IMAGE", pointer, fileSize, L.offset); !error.empty()) return error;
 
     std::uint64_t lines = 0, samples = 0, bits = 0, bands = 0;
     const std::uint64_t bigCount = kMaxCount;
@@ -367,7 +525,7 @@ std::string layoutFromPds(const PdsLabel& label, std::size_t fileSize, PdsImageL
     return finishLayout(L, fileSize);
 }
 
-std::string layoutFromVicar(std::string_view bytes, std::uint64_t labelSize,
+std::string layoutFromVicar(std::uint64_t fileSize, std::uint64_t labelSize,
                             const std::vector<std::pair<std::string, std::string>>& items, PdsImageLayout& L) {
     const auto count = [&items](std::string_view name, std::uint64_t fallback, std::uint64_t& out) -> std::string {
         const std::string* v = findItem(items, name);
@@ -415,25 +573,32 @@ std::string layoutFromVicar(std::string_view bytes, std::uint64_t labelSize,
     // Binary header lines (NLB) of RECSIZE bytes each sit between the label and the image.
     bool overflow = false;
     L.offset = labelSize + checkedProduct(nlb, recsize, overflow);
-    if (overflow || L.offset > bytes.size()) return "the VICAR binary header lies past the end of the file";
-    return finishLayout(L, bytes.size());
+    if (overflow || L.offset > fileSize) return "the VICAR binary header lies past the end of the file";
+    return finishLayout(L, fileSize);
 }
 
-PdsLayoutResult layoutOf(const std::uint8_t* data, std::size_t size, bool wantLayout) {
+PdsLayoutResult layoutOf(const PdsSource& source, bool wantLayout, std::unique_ptr<PdsSource>* dataSource) {
     PdsLayoutResult result;
-    if (data == nullptr || size == 0) {
+    const std::uint64_t size = source.size();
+    if (size == 0) {
         result.error = "empty PDS data";
         return result;
     }
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::string_view start = skipLeadingBlanks(data, size);
+    // Only the head is read for the label: one byte more than a label may be tells a label
+    // without END from a file that ends.
+    std::vector<std::uint8_t> headBuffer;
+    const std::size_t headSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxLabelBytes + 1));
+    const std::uint8_t* head = source.fetch(0, headSize, headBuffer, result.error);
+    if (head == nullptr) return result;
+    const std::string_view bytes(reinterpret_cast<const char*>(head), headSize);
+    const std::string_view start = skipLeadingBlanks(head, headSize);
     if (startsWith(start, "LBLSIZE=")) {
         const std::uint64_t at = bytes.size() - start.size();
         std::uint64_t labelSize = 0;
-        result.label.vicarText = readVicarText(bytes, at, labelSize, result.error);
+        result.label.vicarText = readVicarText(source, at, labelSize, result.error);
         if (!result.ok() || !wantLayout) return result;
         const auto items = splitVicarLabel(result.label.vicarText);
-        result.error = layoutFromVicar(bytes, at + labelSize, items, result.layout);
+        result.error = layoutFromVicar(size, at + labelSize, items, result.layout);
         return result;
     }
     if (!startsWith(start, "PDS_VERSION_ID") && !startsWith(start, "ODL_VERSION_ID")) {
@@ -445,39 +610,42 @@ PdsLayoutResult layoutOf(const std::uint8_t* data, std::size_t size, bool wantLa
     result.error = parseStatements(result.label.text, result.label.keywords);
     if (!result.ok()) return result;
     if (result.label.find("", "^IMAGE_HEADER")) {
+        Pointer pointer;
         std::uint64_t at = 0;
-        std::string problem = resolvePointer(result.label, "^IMAGE_HEADER", size, at);
+        std::string problem = parsePointer(result.label, "^IMAGE_HEADER", pointer);
+        if (problem.empty() && !pointer.file.empty()) problem = "^IMAGE_HEADER points into a separate file, " + pointer.file;
+        if (problem.empty()) problem = pointerOffset(result.label, "^IMAGE_HEADER", pointer, size, at);
         std::uint64_t labelSize = 0;
-        if (problem.empty()) result.label.vicarText = readVicarText(bytes, at, labelSize, problem);
+        if (problem.empty()) result.label.vicarText = readVicarText(source, at, labelSize, problem);
         result.label.vicarProblem = problem;
     }
-    if (wantLayout) result.error = layoutFromPds(result.label, size, result.layout);
+    if (wantLayout) {
+        std::unique_ptr<PdsSource> data;
+        result.error = layoutFromPds(result.label, source, result.layout, data);
+        if (dataSource != nullptr) *dataSource = std::move(data);
+    }
     return result;
 }
 
 // ---- samples to grey ----------------------------------------------------------------------
 
-// Start of band `band`'s samples of `line`, and the distance between neighbouring samples.
-const std::uint8_t* rowStart(const std::uint8_t* data, const PdsImageLayout& L, int band, int line) {
+// Where band `band`'s samples of `line` begin, as a byte offset from the image's first byte.
+std::uint64_t rowOffset(const PdsImageLayout& L, int band, int line) {
     const std::uint64_t bps = static_cast<std::uint64_t>(L.bits / 8);
     const std::uint64_t bandLine = static_cast<std::uint64_t>(L.samples) * bps;
     const std::uint64_t bands = static_cast<std::uint64_t>(L.bands);
     const std::uint64_t b = static_cast<std::uint64_t>(band), y = static_cast<std::uint64_t>(line);
-    std::uint64_t at = 0;
     switch (L.storage) {
     case PdsBandStorage::Sequential: {
         const std::uint64_t record = L.linePrefix + bandLine + L.lineSuffix;
-        at = (b * static_cast<std::uint64_t>(L.lines) + y) * record + L.linePrefix;
-        break;
+        return L.offset + (b * static_cast<std::uint64_t>(L.lines) + y) * record + L.linePrefix;
     }
     case PdsBandStorage::LineInterleaved:
-        at = y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bandLine;
-        break;
+        return L.offset + y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bandLine;
     case PdsBandStorage::SampleInterleaved:
-        at = y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bps;
-        break;
+        return L.offset + y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bps;
     }
-    return data + L.offset + at;
+    return L.offset;
 }
 
 std::size_t sampleStep(const PdsImageLayout& L) {
@@ -502,6 +670,159 @@ void forEachKey(const std::uint8_t* p, int count, std::size_t step, const PdsIma
     }
 }
 
+
+// The bytes one band of one line spans, from its first sample to its last.
+std::size_t rowSpan(const PdsImageLayout& L) {
+    const std::size_t bps = static_cast<std::size_t>(L.bits / 8);
+    return (static_cast<std::size_t>(L.samples) - 1) * sampleStep(L) + bps;
+}
+
+}  // namespace
+
+// Two passes over the samples, a band line at a time: the first counts every sample for the
+// stretch, the second maps each line to grey or colour. Only one line's bytes are held.
+struct PdsRowDecoder::Impl {
+    std::unique_ptr<PdsSource> ownSource;  // when opened by path
+    const PdsSource* labelSource = nullptr;
+    std::unique_ptr<PdsSource> dataSource;  // a file the label names, else the label's own
+    PdsImageLayout layout;
+    PdsStretch stretch;
+    std::vector<std::uint8_t> lut;
+    std::vector<std::uint8_t> buffer;
+    int used = 1;
+    int next = 0;
+    std::string error;
+
+    const PdsSource& data() const { return dataSource ? *dataSource : *labelSource; }
+
+    const std::uint8_t* bandLine(int band, int line) {
+        return data().fetch(rowOffset(layout, band, line), rowSpan(layout), buffer, error);
+    }
+
+    std::string start() {
+        PdsLayoutResult lr = layoutOf(*labelSource, true, &dataSource);
+        if (!lr.ok()) return lr.error;
+        layout = lr.layout;
+        const PdsImageLayout& L = layout;
+        used = L.bands == 3 ? 3 : 1;
+        const std::size_t step = sampleStep(L);
+        // Exact percentiles from a histogram of every sample used: one pass, no sorting.
+        std::vector<std::uint64_t> histogram;
+        try {
+            histogram.assign(std::size_t{1} << L.bits, 0);
+            lut.resize(histogram.size());
+        } catch (const std::bad_alloc&) {
+            return "out of memory for a " + std::to_string(L.samples) + " x " + std::to_string(L.lines) + " image";
+        }
+        for (int band = 0; band < used; ++band) {
+            for (int y = 0; y < L.lines; ++y) {
+                const std::uint8_t* p = bandLine(band, y);
+                if (p == nullptr) return error;
+                forEachKey(p, L.samples, step, L, [&histogram](int, unsigned key) { ++histogram[key]; });
+            }
+        }
+        const std::uint64_t n = static_cast<std::uint64_t>(L.lines) * static_cast<std::uint64_t>(L.samples) * used;
+        const auto keyAtRank = [&histogram](std::uint64_t rank) {
+            std::uint64_t seen = 0;
+            for (std::size_t k = 0; k < histogram.size(); ++k) {
+                seen += histogram[k];
+                if (seen >= rank) return static_cast<int>(k);
+            }
+            return static_cast<int>(histogram.size()) - 1;
+        };
+        const int low = keyAtRank(std::max<std::uint64_t>(1, (2 * n + 99) / 100));
+        const int high = keyAtRank(std::max<std::uint64_t>(1, (98 * n + 99) / 100));
+        for (int k = 0; k < static_cast<int>(lut.size()); ++k) {
+            if (k <= low && k < high) lut[k] = 0;
+            else if (k >= high && k > low) lut[k] = 255;
+            else if (low == high) lut[k] = 128;  // k == low == high: a flat picture, not a division by zero
+            else lut[k] = static_cast<std::uint8_t>(((k - low) * 255 + (high - low) / 2) / (high - low));
+        }
+        const int bias = L.isSigned ? (L.bits == 8 ? 0x80 : 0x8000) : 0;
+        stretch = {low - bias, high - bias};
+        return {};
+    }
+
+    bool row(std::uint8_t* out) {
+        const PdsImageLayout& L = layout;
+        const std::size_t step = sampleStep(L);
+        const int y = next++;
+        if (used == 1) {
+            const std::uint8_t* p = bandLine(0, y);
+            if (p == nullptr) return false;
+            forEachKey(p, L.samples, step, L, [out, this](int x, unsigned key) {
+                std::uint8_t* q = out + 3 * x;
+                q[0] = q[1] = q[2] = lut[key];
+            });
+            return true;
+        }
+        // Bands are red, green, blue; the buffer holds blue, green, red.
+        for (int band = 0; band < 3; ++band) {
+            const std::uint8_t* p = bandLine(band, y);
+            if (p == nullptr) return false;
+            std::uint8_t* o = out + (2 - band);
+            forEachKey(p, L.samples, step, L, [o, this](int x, unsigned key) { o[3 * x] = lut[key]; });
+        }
+        return true;
+    }
+};
+
+PdsRowDecoder::PdsRowDecoder() : impl_(std::make_unique<Impl>()) {}
+PdsRowDecoder::~PdsRowDecoder() = default;
+
+std::string PdsRowDecoder::open(const std::string& path) {
+    impl_ = std::make_unique<Impl>();
+    auto file = std::make_unique<PdsFileSource>();
+    if (std::string error = file->open(path); !error.empty()) return impl_->error = error;
+    impl_->ownSource = std::move(file);
+    impl_->labelSource = impl_->ownSource.get();
+    if (std::string error = impl_->start(); !error.empty()) return impl_->error = path + ": " + error;
+    return {};
+}
+
+std::string PdsRowDecoder::openSource(const PdsSource& source) {
+    impl_ = std::make_unique<Impl>();
+    impl_->labelSource = &source;
+    if (std::string error = impl_->start(); !error.empty()) return impl_->error = error;
+    return {};
+}
+
+int PdsRowDecoder::width() const { return impl_->layout.samples; }
+int PdsRowDecoder::height() const { return impl_->layout.lines; }
+const PdsStretch& PdsRowDecoder::stretch() const { return impl_->stretch; }
+const std::string& PdsRowDecoder::error() const { return impl_->error; }
+
+bool PdsRowDecoder::nextRow(std::uint8_t* out) {
+    if (!impl_->error.empty() || impl_->next >= impl_->layout.lines) return false;
+    return impl_->row(out);
+}
+
+namespace {
+
+ImageResult decodeAll(PdsRowDecoder& decoder, const std::string& opened, PdsStretch* stretch) {
+    ImageResult result;
+    if (!opened.empty()) {
+        result.error = opened;
+        return result;
+    }
+    try {
+        result.image = ImageBuffer(decoder.width(), decoder.height());
+    } catch (const std::bad_alloc&) {
+        result.error = "out of memory for a " + std::to_string(decoder.width()) + " x " + std::to_string(decoder.height()) +
+                       " image";
+        return result;
+    }
+    for (int y = 0; y < decoder.height(); ++y) {
+        if (!decoder.nextRow(result.image.row(y))) {
+            result.error = decoder.error();
+            result.image = ImageBuffer();
+            return result;
+        }
+    }
+    if (stretch) *stretch = decoder.stretch();
+    return result;
+}
+
 }  // namespace
 
 const std::string* PdsLabel::find(std::string_view object, std::string_view name) const {
@@ -518,118 +839,40 @@ bool looksLikePdsImage(const std::uint8_t* data, std::size_t size) {
 }
 
 PdsLabelResult readPdsLabel(const std::uint8_t* data, std::size_t size) {
-    PdsLayoutResult r = layoutOf(data, size, false);
+    PdsLayoutResult r = layoutOf(PdsMemorySource(data, size), false, nullptr);
     return {std::move(r.label), std::move(r.error)};
 }
 
 PdsLabelResult readPdsLabelFile(const std::string& path) {
+    // Only the labels are read: a product of hundreds of megabytes costs its first few.
     PdsLabelResult result;
-    if (path.empty()) {
-        result.error = "no file name given";
+    PdsFileSource file;
+    if (std::string error = file.open(path); !error.empty()) {
+        result.error = error;
         return result;
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        result.error = "cannot open " + path + ": " + std::strerror(errno);
-        return result;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        result.error = "cannot read " + path + ": is a directory";
-        return result;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxImageFileBytes) {
-        result.error = "cannot read " + path + ": file larger than " + std::to_string(kMaxImageFileBytes / (1024 * 1024)) + " MiB";
-        return result;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error = "cannot open " + path + ": " + std::strerror(errno);
-        return result;
-    }
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
-        result.error = "cannot read " + path + ": out of memory";
-        return result;
-    }
-    if (bytes.empty()) {
-        result.error = "cannot read " + path + ": the file is empty (0 bytes)";
-        return result;
-    }
-    result = readPdsLabel(bytes.data(), bytes.size());
+    PdsLayoutResult r = layoutOf(file, false, nullptr);
+    result = {std::move(r.label), std::move(r.error)};
     if (!result.ok()) result.error = path + ": " + result.error;
     return result;
 }
 
-PdsLayoutResult readPdsLayout(const std::uint8_t* data, std::size_t size) { return layoutOf(data, size, true); }
+PdsLayoutResult readPdsLayout(const std::uint8_t* data, std::size_t size) {
+    return layoutOf(PdsMemorySource(data, size), true, nullptr);
+}
 
 ImageResult decodePdsImage(const std::uint8_t* data, std::size_t size, PdsStretch* stretch) {
-    ImageResult result;
-    const PdsLayoutResult lr = readPdsLayout(data, size);
-    if (!lr.ok()) {
-        result.error = lr.error;
-        return result;
-    }
-    const PdsImageLayout& L = lr.layout;
-    const int used = L.bands == 3 ? 3 : 1;
-    const std::size_t step = sampleStep(L);
+    const PdsMemorySource source(data, size);
+    PdsRowDecoder decoder;
+    const std::string opened = decoder.openSource(source);
+    return decodeAll(decoder, opened, stretch);
+}
 
-    // Exact percentiles from a histogram of every sample used: one pass, no sorting.
-    std::vector<std::uint64_t> histogram;
-    std::vector<std::uint8_t> lut;
-    try {
-        histogram.assign(std::size_t{1} << L.bits, 0);
-        lut.resize(histogram.size());
-        result.image = ImageBuffer(L.samples, L.lines);
-    } catch (const std::bad_alloc&) {
-        result.error = "out of memory for a " + std::to_string(L.samples) + " x " + std::to_string(L.lines) + " image";
-        result.image = ImageBuffer();
-        return result;
-    }
-    for (int band = 0; band < used; ++band) {
-        for (int y = 0; y < L.lines; ++y) {
-            forEachKey(rowStart(data, L, band, y), L.samples, step, L, [&histogram](int, unsigned key) { ++histogram[key]; });
-        }
-    }
-    const std::uint64_t n = static_cast<std::uint64_t>(L.lines) * static_cast<std::uint64_t>(L.samples) * used;
-    const auto keyAtRank = [&histogram](std::uint64_t rank) {
-        std::uint64_t seen = 0;
-        for (std::size_t k = 0; k < histogram.size(); ++k) {
-            seen += histogram[k];
-            if (seen >= rank) return static_cast<int>(k);
-        }
-        return static_cast<int>(histogram.size()) - 1;
-    };
-    const int low = keyAtRank(std::max<std::uint64_t>(1, (2 * n + 99) / 100));
-    const int high = keyAtRank(std::max<std::uint64_t>(1, (98 * n + 99) / 100));
-    for (int k = 0; k < static_cast<int>(lut.size()); ++k) {
-        if (k <= low && k < high) lut[k] = 0;
-        else if (k >= high && k > low) lut[k] = 255;
-        else if (low == high) lut[k] = 128;  // k == low == high: a flat picture, not a division by zero
-        else lut[k] = static_cast<std::uint8_t>(((k - low) * 255 + (high - low) / 2) / (high - low));
-    }
-    if (stretch) {
-        const int bias = L.isSigned ? (L.bits == 8 ? 0x80 : 0x8000) : 0;
-        *stretch = {low - bias, high - bias};
-    }
-
-    for (int y = 0; y < L.lines; ++y) {
-        std::uint8_t* out = result.image.row(y);
-        if (used == 1) {
-            forEachKey(rowStart(data, L, 0, y), L.samples, step, L, [out, &lut](int x, unsigned key) {
-                std::uint8_t* p = out + 3 * x;
-                p[0] = p[1] = p[2] = lut[key];
-            });
-        } else {
-            // Bands are red, green, blue; the buffer holds blue, green, red.
-            for (int band = 0; band < 3; ++band) {
-                std::uint8_t* o = out + (2 - band);
-                forEachKey(rowStart(data, L, band, y), L.samples, step, L,
-                           [o, &lut](int x, unsigned key) { o[3 * x] = lut[key]; });
-            }
-        }
-    }
+ImageResult readPdsImageFile(const std::string& path, PdsStretch* stretch) {
+    PdsRowDecoder decoder;
+    const std::string opened = decoder.open(path);
+    ImageResult result = decodeAll(decoder, opened, stretch);
+    if (!result.ok() && result.error.compare(0, path.size(), path) != 0) result.error = path + ": " + result.error;
     return result;
 }
 

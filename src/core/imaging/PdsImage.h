@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -95,18 +96,86 @@ struct PdsStretch {
     int high = 0;
 };
 
+// Where a product's bytes come from: memory, or a file read a piece at a time, so that a
+// label or a line is read without the rest of a product of hundreds of megabytes.
+class PdsSource {
+public:
+    virtual ~PdsSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // The `n` bytes at `offset`, in `buffer` or straight from memory; nullptr, with `error`
+    // set, when they are not all there or cannot be read.
+    virtual const std::uint8_t* fetch(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& buffer,
+                                      std::string& error) const = 0;
+    // The file `name` that a label's pointer names, beside this one; nullptr with `error` ""
+    // when `name` is this file itself. Bytes in memory have no place beside them.
+    virtual std::unique_ptr<PdsSource> sibling(const std::string& name, std::string& error) const;
+};
+
+// A product file: opened without blocking, regular files only (a FIFO or a device is
+// refused with a message), read with pread.
+class PdsFileSource final : public PdsSource {
+public:
+    PdsFileSource() = default;
+    ~PdsFileSource() override;
+    PdsFileSource(const PdsFileSource&) = delete;
+    PdsFileSource& operator=(const PdsFileSource&) = delete;
+    std::string open(const std::string& path);
+    std::uint64_t size() const override { return size_; }
+    const std::uint8_t* fetch(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& buffer,
+                              std::string& error) const override;
+    // Found in the same directory, the name compared without regard to case (archive volumes
+    // write names in lower case, labels print them in upper case).
+    std::unique_ptr<PdsSource> sibling(const std::string& name, std::string& error) const override;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+bool equalsNoCaseText(std::string_view a, std::string_view b);
+
+// Rows of a PDS picture as 24-bit blue, green, red rows from the top. Opening reads the
+// samples once for the stretch; each row then reads its line again. No more than a line of
+// the file is held, whatever its size.
+class PdsRowDecoder {
+public:
+    PdsRowDecoder();
+    ~PdsRowDecoder();
+    PdsRowDecoder(const PdsRowDecoder&) = delete;
+    PdsRowDecoder& operator=(const PdsRowDecoder&) = delete;
+
+    std::string open(const std::string& path);  // errors name the path
+    // Over a source that outlives the decoder.
+    std::string openSource(const PdsSource& source);
+    int width() const;
+    int height() const;
+    const PdsStretch& stretch() const;
+    // Fills the next row (width × 3 bytes); false after the last row or on an error.
+    bool nextRow(std::uint8_t* out);
+    const std::string& error() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 // True when the bytes begin like a PDS3 label (PDS_VERSION_ID or ODL_VERSION_ID) or a
 // VICAR label (LBLSIZE=); leading blanks are allowed.
 bool looksLikePdsImage(const std::uint8_t* data, std::size_t size);
 
 PdsLabelResult readPdsLabel(const std::uint8_t* data, std::size_t size);
-// Reads the file (at most kMaxImageFileBytes) and its labels; errors name the path.
+// Reads the labels of the file, and nothing past them; errors name the path.
 PdsLabelResult readPdsLabelFile(const std::string& path);
 
 PdsLayoutResult readPdsLayout(const std::uint8_t* data, std::size_t size);
 
-// Safe on any bytes; fills `stretch` (when given) on success.
+// Safe on any bytes; fills `stretch` (when given) on success. Bytes in memory cannot name
+// another file for their samples: a label that does is refused.
 ImageResult decodePdsImage(const std::uint8_t* data, std::size_t size, PdsStretch* stretch = nullptr);
+// The same from a file, a line at a time, so the file is never held whole; samples in the
+// file a label names (^IMAGE = ("OTHER.IMG", n)) are read from it when it lies beside.
+ImageResult readPdsImageFile(const std::string& path, PdsStretch* stretch = nullptr);
 
 // The items of a VICAR label in order, as (name, value) with quotes kept: "LBLSIZE", "14336".
 std::vector<std::pair<std::string, std::string>> splitVicarLabel(std::string_view text);

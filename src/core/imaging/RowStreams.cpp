@@ -80,6 +80,7 @@ std::string JpegRowWriter::open(const std::string& path, int width, int height, 
         impl_->file.discard();
         return message;
     };
+    if (std::string refusal = refusePdsDestination(path); !refusal.empty()) return fail(refusal);
     if (width <= 0 || height <= 0 || width > 65500 || height > 65500) {
         return fail("cannot write " + path + ": invalid JPEG size " + std::to_string(width) + " x " + std::to_string(height));
     }
@@ -148,6 +149,7 @@ std::string BmpRowWriter::open(const std::string& path, int width, int height, E
     impl_ = std::make_unique<Impl>();
     Impl& d = *impl_;
     d.path = path;
+    if (std::string refusal = refusePdsDestination(path); !refusal.empty()) return d.fail(refusal);
     if (width <= 0 || height <= 0) {
         return d.fail("cannot write " + path + ": invalid BMP size " + std::to_string(width) + " x " +
                       std::to_string(height));
@@ -213,9 +215,27 @@ struct ImageRowReader::Impl {
     bool isJpeg = false;
     BmpLayout bmp;
     std::vector<std::uint8_t> fileRow;  // BMP: one row as stored
-    // PDS: the stretch needs every sample, so the picture is decoded whole first.
+    // PDS from a file: a line at a time (the stretch has read every sample at open).
+    std::unique_ptr<PdsRowDecoder> pds;
+    // PDS from bytes already in memory: decoded whole.
     ImageBuffer whole;
     bool isWhole = false;
+
+    std::string startPds(const std::string& file) {
+        pds = std::make_unique<PdsRowDecoder>();
+        if (std::string problem = pds->open(file); !problem.empty()) {
+            error = problem;
+            return error;
+        }
+        width = pds->width();
+        height = pds->height();
+        try {
+            row.resize(static_cast<std::size_t>(width) * 3);
+        } catch (const std::bad_alloc&) {
+            error = path + ": out of memory";
+        }
+        return error;
+    }
 
     std::string startWhole(ImageResult result) {
         if (!result.ok()) {
@@ -342,7 +362,7 @@ std::string ImageRowReader::open(const std::string& path) {
         return d.error;
     }
     const ImageFileKind kind = imageFileKindFor(path);
-    if (kind == ImageFileKind::Pds) return d.startWhole(readImageFile(path));
+    if (kind == ImageFileKind::Pds) return d.startPds(path);
     std::size_t size = 0;
     d.error = openImageFile(path, d.fd, size);
     if (!d.error.empty()) {
@@ -461,6 +481,15 @@ const std::uint8_t* ImageRowReader::nextRow() {
     Impl& d = *impl_;
     if (d.isWhole) {
         std::memcpy(d.row.data(), d.whole.row(d.next++), d.row.size());
+        return d.row.data();
+    }
+    if (d.pds) {
+        if (!d.pds->nextRow(d.row.data())) {
+            d.error = d.pds->error();
+            d.prefixError();
+            return nullptr;
+        }
+        ++d.next;
         return d.row.data();
     }
     if (!(d.isJpeg ? d.readJpegRow() : d.readBmpRow())) {

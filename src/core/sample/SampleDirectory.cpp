@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -308,29 +309,49 @@ std::string labelText() {
 
 // ---- Writing ------------------------------------------------------------------------------
 
-std::string ensureDirectory(const fs::path& p) {
+// A directory of the sample must be a real one: a symbolic link would let the files
+// meant for it land somewhere else.
+std::string ensureDirectory(const fs::path& p, bool linkAllowed) {
     std::error_code ec;
+    if (!linkAllowed && fs::is_symlink(p, ec))
+        return "will not write into \"" + p.string() + "\": it is a symbolic link, not a directory";
     fs::create_directories(p, ec);
     if (ec || !fs::is_directory(p, ec))
         return "cannot create directory \"" + p.string() + "\": " + (ec ? ec.message() : "not a directory");
     return "";
 }
 
-// Plain writes: a sample can simply be written again, so the per-file sync of the workbench's
-// own save path would only cost time here.
-std::string writeBytes(const fs::path& path, const void* data, std::size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (out) out.close();
-    if (!out) return "cannot write \"" + path.string() + "\"";
-    return "";
+bool holdsExactly(const fs::path& path, const void* data, std::size_t size) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec)) || fs::file_size(path, ec) != size || ec) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes(size);
+    return in.read(bytes.data(), static_cast<std::streamsize>(size)) && std::memcmp(bytes.data(), data, size) == 0;
 }
 
-std::string writeJpeg(const ImageBuffer& img, const fs::path& path) {
+// A file already there is never replaced: one with the sample's own bytes (an earlier run
+// wrote it) is left as it is, anything else (the user's file, a link) is kept and named in
+// `kept`. New files go in through a temporary name and a rename that refuses to replace.
+std::string writeBytes(const fs::path& path, const void* data, std::size_t size, std::vector<std::string>& kept) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) {
+        if (!holdsExactly(path, data, size)) kept.push_back(path.string());
+        return "";
+    }
+    const std::string error = imaging::writeFileAtomically(path.string(), static_cast<const std::uint8_t*>(data), size,
+                                                           imaging::ExistingFile::Keep);
+    if (error.find("already exists") != std::string::npos) {
+        kept.push_back(path.string());  // appeared while it was written
+        return "";
+    }
+    return error;
+}
+
+std::string writeJpeg(const ImageBuffer& img, const fs::path& path, std::vector<std::string>& kept) {
     std::vector<std::uint8_t> bytes;
     const std::string err = imaging::encodeJpegTo(img, bytes, kJpegQuality);
     if (!err.empty()) return "cannot encode \"" + path.string() + "\": " + err;
-    return writeBytes(path, bytes.data(), bytes.size());
+    return writeBytes(path, bytes.data(), bytes.size(), kept);
 }
 
 // A rover camera frame: stretched like a raw product, grey, with a trace of sensor noise.
@@ -401,16 +422,17 @@ std::vector<std::string> sampleMapNames() {
     return names;
 }
 
-std::string writeSampleDirectory(const std::string& dir) {
+std::string writeSampleDirectory(const std::string& dir, std::vector<std::string>* keptFiles) {
     if (dir.empty()) return "no sample directory given";
     const fs::path root(dir);
-    if (std::string err = ensureDirectory(root); !err.empty()) return err;
+    if (std::string err = ensureDirectory(root, true); !err.empty()) return err;
     for (const std::string& sub : sampleDirectories())
-        if (std::string err = ensureDirectory(root / sub); !err.empty()) return err;
+        if (std::string err = ensureDirectory(root / sub, false); !err.empty()) return err;
 
+    std::vector<std::string> kept;
     std::string err;
     auto put = [&](const ImageBuffer& img, const std::string& name) {
-        if (err.empty()) err = writeJpeg(img, root / name);
+        if (err.empty()) err = writeJpeg(img, root / name, kept);
     };
 
     // Opportunity, sol 3: NAVCAM stereo pair on the ripple plain.
@@ -493,7 +515,7 @@ std::string writeSampleDirectory(const std::string& dir) {
     {
         const std::string text = labelText();
         const fs::path p = root / (kSpiritPairL + ".LBL");
-        if (std::string e = writeBytes(p, text.data(), text.size()); !e.empty()) return e;
+        if (std::string e = writeBytes(p, text.data(), text.size(), kept); !e.empty()) return e;
     }
 
     // A couple of images in the main image store.
@@ -517,6 +539,7 @@ std::string writeSampleDirectory(const std::string& dir) {
                 std::string("Traverse-Maps/") + m.rover + "/" + mapFileName(m, i));
         }
     }
+    if (keptFiles != nullptr) *keptFiles = std::move(kept);
     return err;
 }
 

@@ -13,8 +13,11 @@
 namespace keldar::sample {
 
 // Writes the sample directory at dir (created if missing). Returns "" on success, else a clear
-// error message. Deterministic: the same bytes every time.
-std::string writeSampleDirectory(const std::string& dir);
+// error message. Deterministic: the same bytes every time. A file already there is never
+// replaced and nothing is written through a symbolic link: a file that holds the sample's
+// bytes is left as it is, any other is kept and its path added to `kept`. Each new file is
+// written under a temporary name and renamed into place.
+std::string writeSampleDirectory(const std::string& dir, std::vector<std::string>* kept = nullptr);
 
 // The product file names it writes (for tests and docs), plus the names of the non-product
 // files, in the order of a case-insensitive directory listing.

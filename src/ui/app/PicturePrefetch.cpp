@@ -48,9 +48,17 @@ void PicturePrefetch::request(const std::string& path, const std::vector<ViewTar
 
 std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp) {
     std::unique_lock lock(mutex_);
-    // A read not yet begun is quicker done by the caller than waited for.
-    changed_.wait(lock, [&] { return running_ != path || runningGeneration_ != generation_; });
+    // A read not yet begun is quicker done by the caller than waited for; one under way is
+    // waited for a while only, so a read that hangs (a slow or dead file system) cannot take
+    // the caller with it: the caller then reads the file itself and meets the trouble there.
+    const bool finished = changed_.wait_for(lock, kLongestWait, [&] {
+        return running_ != path || runningGeneration_ != generation_;
+    });
     std::optional<PreparedPicture> taken;
+    if (!finished) {
+        dropLocked();
+        return taken;
+    }
     if (done_ && done_->path == path && done_->stamp == stamp) taken = std::move(done_->prepared);
     dropLocked();
     return taken;

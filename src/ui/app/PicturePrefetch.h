@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -52,6 +53,9 @@ struct PreparedPicture {
 
 class PicturePrefetch {
 public:
+    // How long take() waits for a read under way before it gives up on it.
+    static constexpr std::chrono::milliseconds kLongestWait{2000};
+
     using Reader = std::function<imaging::ImageResult(const std::string& path)>;
     // `read` decodes a file (the workbench's own reader unless a test puts one in between).
     explicit PicturePrefetch(Reader read = imaging::readImageFile);
@@ -63,8 +67,8 @@ public:
     // or being read.
     void request(const std::string& path, const std::vector<ViewTarget>& views);
     // The picture read ahead for `path` when the file is still as `stamp` says, waiting for a
-    // read of that file already under way; nullopt otherwise, and whatever else was read or
-    // asked for is dropped.
+    // read of that file already under way (at most kLongestWait); nullopt otherwise, and
+    // whatever else was read or asked for is dropped.
     std::optional<PreparedPicture> take(const std::string& path, const FileStamp& stamp);
     void clear();
     // Waits until nothing is being read or waiting to be.

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace keldar::imaging {
 namespace {
 
@@ -122,7 +125,7 @@ TEST(PdsImageTest, ImagePointerForms) {
     const std::vector<std::uint8_t> data = ramp(1000, 5, 16, true);
     const ImageResult base = decodePdsImage(pdsFile(object, data).data(), pdsFile(object, data).size());
     ASSERT_TRUE(base.ok()) << base.error;
-    for (const char* pointer : {"3", "+3", "1025 <BYTES>", "1025<bytes>", "(\"X.IMG\", 3)", "(\"X.IMG\",1025 <BYTES>)"}) {
+    for (const char* pointer : {"3", "+3", "1025 <BYTES>", "1025<bytes>"}) {
         SCOPED_TRACE(pointer);
         const auto file = pdsFile(object, data, pointer);
         const ImageResult r = decodePdsImage(file.data(), file.size());
@@ -138,6 +141,8 @@ TEST(PdsImageTest, ImagePointerForms) {
         {"5", "points past the end"},          {"99999999999999999", "points past the end"},
         {"1226 <BYTES>", "points past the end"}, {"1100 <BYTES>", "truncated"},
         {"\"X.IMG\"", "separate file"},        {"(\"X.IMG\")", "separate file"},
+        // Bytes in memory have nothing beside them: never this file's label read as pixels.
+        {"(\"X.IMG\", 3)", "separate file"},   {"(\"X.IMG\",1025 <BYTES>)", "separate file"},
     };
     for (const auto& c : bad) {
         SCOPED_TRACE(c.pointer);
@@ -146,6 +151,63 @@ TEST(PdsImageTest, ImagePointerForms) {
         EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
         EXPECT_TRUE(r.image.isEmpty());
     }
+}
+
+TEST(PdsImageTest, APointerIntoAnotherFileReadsItWhenItLiesBeside) {
+    const std::string object = imageObject(kSide, kSide, "MSB_UNSIGNED_INTEGER", 16);
+    const std::vector<std::uint8_t> data = ramp(1000, 5, 16, true);
+    const ImageResult base = decodePdsImage(pdsFile(object, data).data(), pdsFile(object, data).size());
+    ASSERT_TRUE(base.ok()) << base.error;
+    ScratchDir dir;
+    // The samples file holds two records of its own before them, as the pointer says.
+    std::vector<std::uint8_t> samples(1024, 0);
+    samples.insert(samples.end(), data.begin(), data.end());
+    writeBytes(dir.file("data.img"), samples);
+    const struct {
+        const char* name;
+        const char* pointer;
+        const char* error;  // "" when it reads the samples of data.img
+    } cases[] = {
+        {"label.img", "(\"DATA.IMG\", 3)", ""},          // found without regard to case
+        {"label2.img", "(\"data.img\", 1025 <BYTES>)", ""},
+        {"SELF.IMG", "(\"self.img\", 3)", ""},           // names itself
+        {"lonely.img", "(\"OTHER.IMG\", 3)", "not beside this file"},
+        {"up.img", "(\"../data.img\", 3)", "not a file beside"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(dir.file(c.name), pdsFile(object, data, c.pointer));
+        const ImageResult r = readPdsImageFile(dir.file(c.name));
+        if (*c.error == '\0') {
+            ASSERT_TRUE(r.ok()) << r.error;
+            EXPECT_TRUE(r.image == base.image);
+        } else {
+            EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
+            EXPECT_TRUE(r.image.isEmpty());
+        }
+    }
+}
+
+TEST(PdsImageTest, OnlyRegularFilesAreReadAndALabelIsReadWithoutTheRest) {
+    ScratchDir dir;
+    const std::string fifo = dir.file("pipe.img");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        EXPECT_NE(readPdsLabelFile(path).error.find("not a regular file"), std::string::npos);
+        EXPECT_NE(readPdsImageFile(path).error.find("not a regular file"), std::string::npos);
+        ImageRowReader rows;
+        EXPECT_NE(rows.open(path).find("not a regular file"), std::string::npos);
+    }
+    // A product far larger than any picture the limits allow: its label is still read, from
+    // its first bytes (the rest is a hole in the file, never read).
+    const std::string object = imageObject(kSide, kSide, "MSB_UNSIGNED_INTEGER", 16);
+    const std::string big = dir.file("big.img");
+    writeBytes(big, pdsFile(object, ramp(1000, 5, 16, true)));
+    ASSERT_EQ(::truncate(big.c_str(), off_t{600} << 20), 0);
+    const PdsLabelResult label = readPdsLabelFile(big);
+    ASSERT_TRUE(label.ok()) << label.error;
+    EXPECT_NE(label.label.text.find("OBJECT = IMAGE"), std::string::npos);
 }
 
 TEST(PdsImageTest, MalformedLabelsAreRefusedWithAReason) {

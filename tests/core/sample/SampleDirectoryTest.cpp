@@ -54,6 +54,11 @@ std::string lower(std::string s) {
 
 std::string baseOf(const std::string& name) { return name.substr(0, name.find('.')); }
 
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::vector<std::uint8_t> readBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -473,7 +478,7 @@ TEST_F(SampleDirectoryTest, WritingAgainGivesIdenticalBytes) {
         ASSERT_NE(it, b.end()) << rel;
         EXPECT_EQ(h, it->second) << rel;
     }
-    // Over an existing sample the files are replaced by the same bytes, and nothing is added.
+    // Over an existing sample its files are left as they are, and nothing is added.
     ASSERT_EQ(keldar::sample::writeSampleDirectory(other.path().string()), "");
     EXPECT_EQ(treeHashes(other.path()), b);
 }
@@ -491,6 +496,51 @@ TEST(SampleDirectoryErrors, PathUnderARegularFileIsReported) {
     const std::string err2 = keldar::sample::writeSampleDirectory(file.string());
     EXPECT_FALSE(err2.empty());
     EXPECT_TRUE(fs::is_regular_file(file)) << "the file is left alone";
+}
+
+TEST(SampleDirectoryErrors, FilesAlreadyThereAreKeptAndLinksNeverWrittenThrough) {
+    TempDir tmp("kept");
+    fs::create_directories(tmp.path());
+    const fs::path dir = tmp.path() / "sample", outside = tmp.path() / "outside.txt";
+    fs::create_directories(dir);
+    std::ofstream(outside) << "outside";
+    const std::vector<std::string> names = keldar::sample::sampleImageNames();
+    std::string label, product;
+    for (const std::string& name : names) {
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".LBL") label = name;
+        if (product.empty() && name.size() == 31) product = name;
+    }
+    ASSERT_FALSE(label.empty());
+    std::ofstream(dir / "IMG_0001.jpg") << "my holiday";
+    std::ofstream(dir / label) << "my notes";
+    fs::create_symlink(outside, dir / product);
+
+    std::vector<std::string> kept;
+    ASSERT_EQ(keldar::sample::writeSampleDirectory(dir.string(), &kept), "");
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> expected = {(dir / "IMG_0001.jpg").string(), (dir / label).string(),
+                                         (dir / product).string()};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(readAll(dir / "IMG_0001.jpg"), "my holiday");
+    EXPECT_EQ(readAll(dir / label), "my notes");
+    EXPECT_EQ(readAll(outside), "outside");
+    EXPECT_TRUE(fs::is_symlink(dir / product));
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+
+    // Written again, only what is still not the sample's is named.
+    ASSERT_EQ(keldar::sample::writeSampleDirectory(dir.string(), &kept), "");
+    EXPECT_EQ(kept.size(), 3u);
+
+    // A linked subdirectory would take the maps elsewhere: refused, and nothing lands there.
+    const fs::path elsewhere = tmp.path() / "elsewhere", other = tmp.path() / "other";
+    fs::create_directories(elsewhere);
+    fs::create_directories(other);
+    fs::create_directory_symlink(elsewhere, other / "Traverse-Maps");
+    const std::string err = keldar::sample::writeSampleDirectory(other.string());
+    EXPECT_NE(err.find("symbolic link"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 
 TEST(SampleDirectoryErrors, EmptyPathIsReported) { EXPECT_FALSE(keldar::sample::writeSampleDirectory("").empty()); }
