@@ -116,8 +116,10 @@ std::string findPairs(const std::string& dir, const std::string& outDir, const s
         if (!it->is_regular_file(typeError) || !hasPictureExtension(it->path())) continue;
         const std::string name = it->path().filename().string();
         const decode::DecodedIdentifier decoded = decode::decodeProductIdentifier(name);
-        // Anaglyphs and composites made earlier carry a "-" marker; they are no eye images.
-        if (decoded.eyeLetter == "L" && !decoded.combinedProduct) lefts.push_back(name);
+        // Anaglyphs and composites made earlier carry a "-" marker; they are no eye images,
+        // nor is an anaglyph of a left eye whose name had more after its identifier.
+        if (decoded.eyeLetter == "L" && !decoded.combinedProduct && !imaging::isAnaglyphOutputName(name))
+            lefts.push_back(name);
     }
     if (ec) return "cannot read the directory " + dir + ": " + ec.message();
     std::sort(lefts.begin(), lefts.end());

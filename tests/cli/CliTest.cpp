@@ -544,3 +544,26 @@ TEST_F(Cli, NoOutputReplacesAPdsProductOrAnInput)
     for (const auto& [file, bytes] : before) EXPECT_EQ(readFile(file), bytes) << file;
     EXPECT_FALSE(fs::exists(path("lower.img")));
 }
+
+TEST_F(Cli, AnaglyphsOfDottedNamesKeepTheirWholeStemAndAreNotTakenForEyes)
+{
+    const fs::path sample = path("sample"), in = path("in");
+    ASSERT_EQ(run("make-sample '" + sample.string() + "'").status, 0);
+    const std::string id = "2N127531276EFF0300P1512";
+    fs::create_directories(in);
+    copyAs(sample / (id + "R0M1.JPG"), in / (id + "R0M1.JPG"));
+    copyAs(sample / (id + "L0M1.JPG"), in / (id + "L0M1.JPG"));  // the user's original
+    copyAs(sample / (id + "L0M1.JPG"), in / (id + "L0M1.v2.JPG"));
+    copyAs(sample / (id + "L0M1.JPG"), in / (id + "L0M1.IMG.JPG"));
+    const std::string original = readFile(in / (id + "L0M1.JPG"));
+
+    const CliRun first = run("anaglyphs '" + in.string() + "' '" + in.string() + "'");
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out.rfind("3 built, 0 skipped, 0 failed in ", 0), 0u) << first.out;
+    for (const std::string stem : {"L0M1", "L0M1.v2", "L0M1.IMG"})
+        EXPECT_TRUE(fs::exists(in / (id + stem + "-B30C16M50-01.jpg"))) << stem;
+    EXPECT_EQ(readFile(in / (id + "L0M1.JPG")), original);
+    // A second run takes none of the anaglyphs for a left eye.
+    const CliRun again = run("anaglyphs '" + in.string() + "' '" + in.string() + "'");
+    EXPECT_EQ(again.out.rfind("0 built, 3 skipped, 0 failed in ", 0), 0u) << again.out;
+}

@@ -40,12 +40,41 @@ std::string anaglyphSettingsSuffix(int brightness, int contrast, int merge) {
 
 std::string anaglyphCounterEnding(int counter) { return "-0" + std::to_string(counter); }
 
+bool isAnaglyphOutputName(std::string_view name) {
+    // ... "-B" digits "C" digits "M" digits "-0" digits, then the extension.
+    std::string_view stem = lastComponent(name);
+    const std::string cut = pathStem(stem);
+    stem = stem.substr(0, cut.size());
+    auto digitsBefore = [&stem](std::size_t end) {
+        std::size_t start = end;
+        while (start > 0 && std::isdigit(static_cast<unsigned char>(stem[start - 1])) != 0) --start;
+        return start;
+    };
+    // The counter's digits follow "-0", whose zero the digit run takes in too.
+    std::size_t at = digitsBefore(stem.size());
+    if (stem.size() - at < 2 || at == 0 || stem[at] != '0' || stem[at - 1] != '-') return false;
+    at -= 1;
+    for (const char marker : {'M', 'C', 'B'}) {
+        const std::size_t start = digitsBefore(at);
+        if (start == at || start == 0 || stem[start - 1] != marker) return false;
+        at = start - 1;
+    }
+    return at > 0 && stem[at - 1] == '-';
+}
+
 std::string fileBaseName(std::string_view path) { return pathStem(lastComponent(path)); }
 
 std::string pathStem(std::string_view path) {
     const std::string_view last = lastComponent(path);
     const std::size_t dot = last.find_last_of('.');
     if (dot == std::string_view::npos) return std::string(path);
+    // Only a real extension goes: a few letters or digits. The dot of a proposed name such as
+    // "X.v2-B30C16M50-01" is part of the name, not the start of an extension.
+    const std::string_view extension = last.substr(dot + 1);
+    const bool real = !extension.empty() && extension.size() <= kMaxExtensionLength &&
+                      std::all_of(extension.begin(), extension.end(),
+                                  [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+    if (!real) return std::string(path);
     return std::string(path.substr(0, path.size() - last.size() + dot));
 }
 

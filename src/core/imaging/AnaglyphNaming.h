@@ -5,6 +5,7 @@
 // rule that keeps "pair.jpg" from becoming "pair.jpg.jpg". No file is touched here: the
 // existence test is handed in, so every rule runs without a disk.
 
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -21,12 +22,18 @@ std::string anaglyphSettingsSuffix(int brightness, int contrast, int merge);
 // 12 gives "-012").
 std::string anaglyphCounterEnding(int counter);
 
-// A file name without its directory and without its extension (the part from the last dot
-// of the last component): "/data/2P1...M1.JPG" gives "2P1...M1".
+// True for a name the anaglyph saves give: stem + "-B" n "C" n "M" n + "-0" n + extension.
+bool isAnaglyphOutputName(std::string_view name);
+
+// A file name without its directory and without its extension: "/data/2P1...M1.JPG" gives
+// "2P1...M1", "X.IMG.JPG" gives "X.IMG".
 std::string fileBaseName(std::string_view path);
 
-// A path without the extension of its last component; a path whose last component has no
-// dot is returned unchanged. "/a/pair.jpg" gives "/a/pair", "/a.b/pair" stays "/a.b/pair".
+// A path without the extension of its last component, where an extension is the part after
+// the last dot when it is 1 to kMaxExtensionLength letters or digits; otherwise the path is
+// returned unchanged. "/a/pair.jpg" gives "/a/pair", "/a.b/pair" stays "/a.b/pair", and
+// "X.v2-B30C16M50-01" stays as it is.
+inline constexpr std::size_t kMaxExtensionLength = 5;
 std::string pathStem(std::string_view path);
 
 // Joins a directory and a name with exactly one "/" between them.

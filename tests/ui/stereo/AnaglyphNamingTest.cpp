@@ -108,6 +108,16 @@ TEST(AnaglyphNamingTest, FilterIndexFromTheChosenNamePrefersThePreselectedThenTh
     }
 }
 
+TEST(AnaglyphNamingTest, BaseNamesLoseTheirLastExtensionAndSavedAnaglyphsAreKnown) {
+    EXPECT_EQ(fileBaseName("/d/X.IMG.JPG"), "X.IMG");
+    EXPECT_EQ(fileBaseName("/d/X.v2.JPG"), "X.v2");
+    EXPECT_EQ(fileBaseName("/d.x/pair"), "pair");
+    for (const char* name : {"X-B30C16M50-01.jpg", "X.v2-B30C16M50-012.bmp", "/o/X.IMG-B0C1M100-01.jpg"})
+        EXPECT_TRUE(isAnaglyphOutputName(name)) << name;
+    for (const char* name : {"X.jpg", "X-B30C16M50.jpg", "X-B30C16-01.jpg", "B30C16M50-01.jpg", "X-Bx0C16M50-01.jpg"})
+        EXPECT_FALSE(isAnaglyphOutputName(name)) << name;
+}
+
 TEST(AnaglyphNamingTest, FilterIndexTwoWritesJpegEveryOtherBmpOnTheStem) {
     struct Case {
         const char* chosen;
@@ -120,7 +130,11 @@ TEST(AnaglyphNamingTest, FilterIndexTwoWritesJpegEveryOtherBmpOnTheStem) {
                           Case{"/a/pair.jpg", 1, AnaglyphFileFormat::Bmp, "/a/pair.bmp"},
                           Case{"/a/pair.bmp", 2, AnaglyphFileFormat::Jpeg, "/a/pair.jpg"},
                           Case{"/a/pair", 4, AnaglyphFileFormat::Bmp, "/a/pair.bmp"},
-                          Case{"/a.d/pair", 2, AnaglyphFileFormat::Jpeg, "/a.d/pair.jpg"}}) {
+                          Case{"/a.d/pair", 2, AnaglyphFileFormat::Jpeg, "/a.d/pair.jpg"},
+                          // Dots inside a proposed name are no extension: only the last, real one goes.
+                          Case{"/o/X.v2-B30C16M50-01", 2, AnaglyphFileFormat::Jpeg, "/o/X.v2-B30C16M50-01.jpg"},
+                          Case{"/o/X.IMG-B30C16M50-01", 4, AnaglyphFileFormat::Bmp, "/o/X.IMG-B30C16M50-01.bmp"},
+                          Case{"/o/X.IMG-B30C16M50-01.jpg", 2, AnaglyphFileFormat::Jpeg, "/o/X.IMG-B30C16M50-01.jpg"}}) {
         const AnaglyphSaveTarget target = anaglyphSaveTarget(c.chosen, c.index);
         EXPECT_EQ(target.format, c.format) << c.chosen << " index " << c.index;
         EXPECT_EQ(target.path, c.written) << c.chosen << " index " << c.index;
