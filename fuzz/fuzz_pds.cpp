@@ -4,6 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "FuzzCheck.h"
 #include "core/imaging/ImageFile.h"
@@ -31,5 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(row != nullptr && std::memcmp(row, whole.image.row(y), rowBytes) == 0, "rows differ");
     }
     FUZZ_CHECK(reader.nextRow() == nullptr, "a row past the last");
+
+    // The same bytes as a file, read a line at a time, give the same rows.
+    static const int fd = ::memfd_create("fuzz-pds", MFD_CLOEXEC);
+    FUZZ_CHECK(fd >= 0, "no in-memory file");
+    FUZZ_CHECK(::ftruncate(fd, 0) == 0 && ::pwrite(fd, data, size, 0) == static_cast<ssize_t>(size), "write failed");
+    PdsRowDecoder file;
+    FUZZ_CHECK(file.open("/proc/self/fd/" + std::to_string(fd)).empty(), "the file decoder refused a decoded picture");
+    FUZZ_CHECK(file.width() == whole.image.width() && file.height() == whole.image.height(), "file sizes differ");
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = 0; y < whole.image.height(); ++y)
+        FUZZ_CHECK(file.nextRow(row.data()) && std::memcmp(row.data(), whole.image.row(y), rowBytes) == 0, "file rows differ");
+    FUZZ_CHECK(!file.nextRow(row.data()), "a file row past the last");
     return 0;
 }

@@ -258,12 +258,18 @@ int runAnaglyphsCommand(const std::vector<std::string>& args) {
 
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return failure(cmd, dir + " is not a directory");
+    if (std::error_code linkError; fs::is_symlink(outDir, linkError) && !fs::exists(outDir, linkError)) {
+        return failure(cmd, "cannot create the output directory " + outDir + ": it is a broken symbolic link (to " +
+                                fs::read_symlink(outDir, linkError).string() + ")");
+    }
     fs::create_directories(outDir, ec);
     if (ec || !fs::is_directory(outDir)) {
         return failure(cmd, "cannot create the output directory " + outDir + ": " +
                                 (ec ? ec.message() : std::string("a file of that name is in the way")));
     }
 
+    // What a killed earlier run left half-written goes; a running one's files stay.
+    imaging::removeStaleTemporaryFiles(outDir);
     std::vector<Pair> pairs;
     int unpaired = 0;
     const std::string suffix = imaging::anaglyphSettingsSuffix(settings.brightness, settings.contrast, settings.merge);

@@ -203,13 +203,35 @@ std::string shown(const std::optional<std::string>& text, const char* designText
     return text ? *text : designText;
 }
 
+// A file name may hold any byte but '/' and NUL: control characters (an escape sequence
+// would drive the terminal) are shown as \xHH, and so is the backslash, so that what is shown
+// reads back as the name.
+std::string terminalSafe(const std::string& text)
+{
+    std::string safe;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // C1 controls come as the UTF-8 pairs C2 80 .. C2 9F.
+        const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (c < 0x20 || c == 0x7F || c == '\\' || c1) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", c1 ? static_cast<unsigned char>(text[++i]) : c);
+            safe += code;
+        } else {
+            safe += static_cast<char>(c);
+        }
+    }
+    return safe;
+}
+
 void printPlain(const std::string& name, const ImageDataResult& r, const std::string& timeZone)
 {
     const auto& m = r.mars;
     auto line = [](const char* caption, const std::string& value) {
-        std::printf("  %-46s %s\n", caption, value.c_str());
+        std::printf("  %-46s %s\n", caption, terminalSafe(value).c_str());
     };
-    std::printf("%s\n", name.c_str());
+    std::printf("%s\n", terminalSafe(name).c_str());
     line("Mars Exploration Rover No.", shown(r.roverText, "Waiting"));
     line("Spacecraft Location.", shown(r.locationText, "Waiting"));
     line("Imaging Camera.", shown(r.cameraText, "Waiting"));

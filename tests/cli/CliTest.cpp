@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -566,4 +567,32 @@ TEST_F(Cli, AnaglyphsOfDottedNamesKeepTheirWholeStemAndAreNotTakenForEyes)
     // A second run takes none of the anaglyphs for a left eye.
     const CliRun again = run("anaglyphs '" + in.string() + "' '" + in.string() + "'");
     EXPECT_EQ(again.out.rfind("0 built, 3 skipped, 0 failed in ", 0), 0u) << again.out;
+}
+
+TEST_F(Cli, LeftoversBrokenLinksAndControlCharactersAreDealtWith)
+{
+    // An output directory that is a broken link is called one.
+    fs::create_directories(path("in"));
+    fs::create_symlink(path("nowhere"), path("dangling"));
+    const CliRun dangling = run("anaglyphs '" + path("in") + "' '" + path("dangling") + "'");
+    EXPECT_EQ(dangling.status, 1);
+    EXPECT_TRUE(contains(dangling.err, "broken symbolic link")) << dangling.err;
+
+    // Temporary files of a killed run go; those of a live process stay.
+    pid_t gone = 4000000;
+    while (::kill(gone, 0) == 0 || errno != ESRCH) --gone;
+    fs::create_directories(path("out"));
+    const std::string stale = ".2N127531276EFF0300P1512L0M1-B30C16M50-01.jpg.tmp-" + std::to_string(gone) + "-0-4711";
+    const std::string live = ".other.jpg.tmp-" + std::to_string(::getpid()) + "-3-99";
+    std::ofstream(path("out/" + stale)) << "half";
+    std::ofstream(path("out/" + live)) << "being written";
+    EXPECT_EQ(run("anaglyphs '" + path("in") + "' '" + path("out") + "'").status, 0);
+    EXPECT_FALSE(fs::exists(path("out/" + stale)));
+    EXPECT_TRUE(fs::exists(path("out/" + live)));
+
+    // A name with an escape sequence is shown, not obeyed.
+    const CliRun decoded = run("decode \"$(printf '2N127531276EFF0300P1512L0M1\\033[2J\\\\x.JPG')\"");
+    EXPECT_EQ(decoded.status, 0);
+    EXPECT_EQ(decoded.out.find('\033'), std::string::npos);
+    EXPECT_TRUE(contains(decoded.out, "2N127531276EFF0300P1512L0M1\\x1B[2J\\x5Cx.JPG")) << decoded.out;
 }

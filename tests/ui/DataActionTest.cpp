@@ -38,7 +38,7 @@ TEST_F(DataAction, ExampleIdentifierReadsTopToBottom) {
     platform.zoneName = QStringLiteral("CET");
     enterWith({kExample + QStringLiteral(".JPG")});
     const std::pair<const char*, const char*> expected[] = {
-        {"filePositionText", "Using File 0 of 1"},
+        {"filePositionText", "Using File 1 of 1"},
         {"roverText", "2 Spirit"},
         {"locationText", "Gusev  Crater"},
         {"cameraText", "PANCAM Panoramic Camera"},

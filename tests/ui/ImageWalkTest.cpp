@@ -74,11 +74,13 @@ TEST(ImageWalk, LastFileWithLoopOnIsShownAndTheStepAfterItGoesToTheFirst) {
     EXPECT_EQ(walk.positionText, QStringLiteral("3"));
     EXPECT_TRUE(list.messages.empty());
     EXPECT_EQ(list.stops, 0);
-    // A step forward from the last entry leaves nothing selected: the walk goes on from the first.
+    // A step forward from the last entry leaves nothing selected: the walk goes on from the
+    // first, and the counter names the first.
     list.select(3);
-    runImageWalk(list, loopOn());
+    const ImageWalkResult wrapped = runImageWalk(list, loopOn());
     EXPECT_EQ(list.loaded, 0);
     EXPECT_EQ(list.selected(), 0);
+    EXPECT_EQ(wrapped.positionText, QStringLiteral("1"));
     EXPECT_TRUE(list.messages.empty());
 }
 

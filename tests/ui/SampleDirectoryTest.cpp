@@ -49,7 +49,7 @@ TEST_F(SampleWalk, TheListIsTheSampleInNameOrderAndTheFirstPictureShows) {
     EXPECT_EQ(mainWindow().mainImage().picture(), fileImage(sample::sampleImageNames().front()));
     EXPECT_EQ(display(QStringLiteral("roverText")), QStringLiteral("1 Opportunity"));
     EXPECT_EQ(display(QStringLiteral("filePositionText")),
-              QStringLiteral("Using File 0 of %1").arg(expected.size()));
+              QStringLiteral("Using File 1 of %1").arg(expected.size()));  // the file shown
     EXPECT_EQ(state().homeDirectory, samplePath());
     EXPECT_TRUE(platform.boxes.empty());
 }

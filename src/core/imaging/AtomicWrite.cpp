@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +140,40 @@ std::string TempFile::moveIntoPlaceKeepingExisting() {
 }
 
 }  // namespace detail
+
+int removeStaleTemporaryFiles(const std::string& directory) {
+    // ".NAME.tmp-PID-COUNTER-RANDOM", as TempFile::create names them.
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::size_t tmp = name.rfind(".tmp-");
+        if (name.size() < 2 || name[0] != '.' || tmp == std::string::npos || tmp == 0) continue;
+        // PID, counter and random part: three runs of digits separated by '-'.
+        std::size_t at = tmp + 5;
+        long long pid = 0;
+        int parts = 0;
+        bool digitsOnly = true;
+        while (at <= name.size() && digitsOnly) {
+            const std::size_t dash = std::min(name.find('-', at), name.size());
+            if (dash == at) digitsOnly = false;
+            for (std::size_t i = at; i < dash && digitsOnly; ++i)
+                digitsOnly = name[i] >= '0' && name[i] <= '9' && (parts > 0 || i - at < 9);
+            if (digitsOnly && parts == 0) pid = std::stoll(name.substr(at, dash - at));
+            ++parts;
+            at = dash + 1;
+        }
+        if (!digitsOnly || parts != 3 || pid <= 0) continue;
+        // Still being written by a live process (or one of another user): left alone.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const std::string path = (directory.empty() ? std::string() : directory + "/") + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
                                 ExistingFile existing) {

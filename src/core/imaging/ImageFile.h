@@ -74,6 +74,10 @@ std::string refusePdsDestination(const std::string& path);
 // then the refusal, since writing it would destroy the picture being read.
 std::string refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs);
 
+// Removes the temporary files of writes in `directory` whose process is gone (killed before
+// its rename); those of a live process are left alone. Returns how many went.
+int removeStaleTemporaryFiles(const std::string& directory);
+
 // Writes bytes to `path` through a temporary file in the same directory and a rename.
 std::string writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size,
                                 ExistingFile existing = ExistingFile::Replace);

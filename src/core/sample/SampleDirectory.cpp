@@ -428,6 +428,9 @@ std::string writeSampleDirectory(const std::string& dir, std::vector<std::string
     if (std::string err = ensureDirectory(root, true); !err.empty()) return err;
     for (const std::string& sub : sampleDirectories())
         if (std::string err = ensureDirectory(root / sub, false); !err.empty()) return err;
+    // Half-written files of a run that was killed go before the files are looked at.
+    imaging::removeStaleTemporaryFiles(root.string());
+    for (const std::string& sub : sampleDirectories()) imaging::removeStaleTemporaryFiles((root / sub).string());
 
     std::vector<std::string> kept;
     std::string err;

@@ -55,6 +55,12 @@ ImageWalkResult runImageWalk(ImageWalkHost& host, const ImageWalkOptions& option
         }
         if (walk.fileCount == 0) host.warning(kNoImageFilesMessage);
     } while (walk.fileCount != 0 && !walk.endReached && !walk.loaded && walk.attempts < attemptLimit);
+    // The counter names the entry the walk ended on, the one shown: not the entry it started
+    // from (nothing, after a step past the last file), nor one it passed.
+    if (const int shown = host.selectedIndex(); shown >= 0) {
+        walk.fileIndex = shown;
+        walk.positionText = QString::number(shown + 1);
+    }
     return walk;
 }
 

@@ -45,7 +45,7 @@ struct ImageWalkOptions {
 
 struct ImageWalkResult {
     int fileCount = 0;
-    int fileIndex = 0;         // as taken at the start of the walk
+    int fileIndex = 0;         // the entry the walk ended on (as taken at its start when none)
     QString countText = QStringLiteral("0");
     QString positionText = QStringLiteral("0");
     int attempts = 0;
