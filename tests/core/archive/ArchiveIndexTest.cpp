@@ -1,0 +1,167 @@
+// The archive index: its label and records, the product query, the archive paths, the search of
+// a sol's records by position, and the detached label of a fetched product.
+
+#include "core/archive/ArchiveIndex.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/imaging/PdsImage.h"
+
+namespace keldar::archive {
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kIndex = fs::path(KELDAR_REALDATA_DIR) / "index";
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A small label of the archive's form: three columns of a 60-byte record.
+const char* kSmallLabel =
+    "PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = 60\r\nFILE_RECORDS = 3\r\n"
+    "OBJECT = INDEX_TABLE\r\n  ROW_BYTES = 60\r\n  COLUMNS = 3\r\n"
+    "  OBJECT = COLUMN\r\n    NAME = PATH_NAME\r\n    DATA_TYPE = CHARACTER\r\n    START_BYTE = 2\r\n    BYTES = 4\r\n"
+    "    DESCRIPTION = \"a path,\r\n    over two lines\"\r\n  END_OBJECT = COLUMN\r\n"
+    "  OBJECT = COLUMN\r\n    NAME = FILE_NAME\r\n    DATA_TYPE = CHARACTER\r\n    START_BYTE = 9\r\n    BYTES = 36\r\n"
+    "  END_OBJECT = COLUMN\r\n"
+    "  OBJECT = COLUMN\r\n    NAME = PLANET_DAY_NUMBER\r\n    DATA_TYPE = ASCII_INTEGER\r\n    START_BYTE = 47\r\n"
+    "    BYTES = 4\r\n  END_OBJECT = COLUMN\r\nEND_OBJECT = INDEX_TABLE\r\nEND\r\n";
+
+TEST(ArchiveIndexTest, TheRealLabelAndRowReadByTheirPositions) {
+    if (!fs::exists(kIndex / "EDRINDEX.LBL")) GTEST_SKIP() << "no real data at " << kIndex;
+    const IndexTableResult label = readIndexLabel(readText(kIndex / "EDRINDEX.LBL"));
+    ASSERT_TRUE(label.ok()) << label.error;
+    EXPECT_EQ(label.table.rowBytes, 933u);
+    EXPECT_EQ(label.table.rows, 203550u);
+    EXPECT_EQ(label.table.columns.size(), 55u);
+    std::string error;
+    const std::optional<IndexRow> row =
+        IndexRow::parse(label.table, readText(kIndex / "edrindex_row_1P128287181EFF0000P2303L2M1.tab"), error);
+    ASSERT_TRUE(row) << error;
+    EXPECT_EQ(row->text("PATH_NAME"), "/mer1po_0xxx/data/sol0001/edr/");
+    EXPECT_EQ(row->text("FILE_NAME"), "1p128287181eff0000p2303l2m1.img");
+    EXPECT_EQ(row->productId(), "1P128287181EFF0000P2303L2M1");
+    EXPECT_EQ(row->sol(), 1);
+    EXPECT_EQ(row->text("FILTER_NAME"), "PANCAM_L2_753NM");
+    EXPECT_NEAR(row->real("EXPOSURE_DURATION").value_or(-1), 220.16, 1e-9);
+    EXPECT_EQ(label.table.column("START_TIME")->type, ColumnType::Time);
+    EXPECT_EQ(browsePath(1, *row), "opportunity/mer1po_0xxx/browse/sol0001/edr/1p128287181eff0000p2303l2m1.img.jpg");
+    EXPECT_EQ(dataPath(1, *row), "opportunity/mer1po_0xxx/data/sol0001/edr/1p128287181eff0000p2303l2m1.img");
+    EXPECT_EQ(indexTablePath(1, 'P'), "opportunity/mer1po_0xxx/index/edrindex.tab");
+
+    // The detached label reads back as a PDS label with the row in it.
+    const std::string detached = detachedLabel(*row, "1P128287181EFF0000P2303L2M1.JPG");
+    const imaging::PdsLabelResult back =
+        imaging::readPdsLabel(reinterpret_cast<const std::uint8_t*>(detached.data()), detached.size());
+    ASSERT_TRUE(back.ok()) << back.error;
+    ASSERT_NE(back.label.find("", "FILE_NAME"), nullptr);
+    EXPECT_EQ(*back.label.find("", "FILE_NAME"), "\"1p128287181eff0000p2303l2m1.img\"");
+    EXPECT_EQ(*back.label.find("", "PLANET_DAY_NUMBER"), "1");
+}
+
+TEST(ArchiveIndexTest, LabelsThatDoNotDescribeRecordsAreRefused) {
+    ASSERT_TRUE(readIndexLabel(kSmallLabel).ok());
+    const std::string small = kSmallLabel;
+    const struct {
+        std::string label;
+        const char* said;
+    } cases[] = {
+        {"not a label", "cannot be read"},
+        {std::string(small).replace(small.find("START_BYTE = 47"), 15, "START_BYTE = 59"), "does not lie within"},
+        {std::string(small).replace(small.find("PLANET_DAY_NUMBER"), 17, "SOL_NUMBER_OTHER_"), "no column PLANET_DAY_NUMBER"},
+        {std::string(small).replace(small.find("RECORD_BYTES = 60"), 17, "RECORD_BYTES = xx").replace(
+             small.find("ROW_BYTES = 60"), 14, "ROW_BYTES = 00"),
+         "no usable RECORD_BYTES"},
+    };
+    for (const auto& c : cases) {
+        const IndexTableResult r = readIndexLabel(c.label);
+        EXPECT_NE(r.error.find(c.said), std::string::npos) << r.error;
+    }
+    std::string error;
+    EXPECT_FALSE(IndexRow::parse(readIndexLabel(kSmallLabel).table, "short", error));
+    EXPECT_NE(error.find("ends before"), std::string::npos);
+    // A path that would leave the archive has no data path.
+    const IndexTable table = readIndexLabel(kSmallLabel).table;
+    const std::optional<IndexRow> sneaky = IndexRow::parse(table, "\"../\"  \"x.img\"                                \"0001\"   ", error);
+    ASSERT_TRUE(sneaky);
+    EXPECT_EQ(dataPath(2, *sneaky), "");
+}
+
+TEST(ArchiveIndexTest, TheQueryTakesRoverCamerasSolsEyeAndFilter) {
+    const IndexTable table = readIndexLabel(kSmallLabel).table;
+    const auto row = [&](const std::string& id, int sol) {
+        std::string record(60, ' ');
+        record.replace(8, id.size() + 6, "\"" + id + ".img\"");
+        record.replace(46, 4, std::to_string(sol));
+        std::string error;
+        return *IndexRow::parse(table, record, error);
+    };
+    ProductQuery query;
+    query.rover = 2;
+    query.cameras = {'N', 'P'};
+    query.firstSol = 10;
+    query.lastSol = 12;
+    query.eye = 'L';
+    const struct {
+        std::string id;
+        int sol;
+        bool wanted;
+    } cases[] = {
+        {"2n127531276eff0300p1512l0m1", 11, true},  {"2p127531276eff0300p1512l4m1", 10, true},
+        {"2n127531276eff0300p1512l0m1", 13, false}, {"2n127531276eff0300p1512l0m1", 9, false},
+        {"1n127531276eff0300p1512l0m1", 11, false}, {"2f127531276eff0300p1512l0m1", 11, false},
+        {"2n127531276eff0300p1512r0m1", 11, false}, {"short", 11, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(matches(query, row(c.id, c.sol)), c.wanted) << c.id << " sol " << c.sol;
+    query.filter = '4';
+    EXPECT_TRUE(matches(query, row("2p127531276eff0300p1512l4m1", 10)));
+    EXPECT_FALSE(matches(query, row("2p127531276eff0300p1512l5m1", 10)));
+    EXPECT_EQ(volumeCameras({'F', 'R', 'N', 'F'}), (std::vector<char>{'F', 'N'}));
+}
+
+TEST(ArchiveIndexTest, ASolIsFoundByPositionInAboutTwentyReadsAndABrokenOrderIsNoticed) {
+    // 500,000 records: 25 per sol from sol 1, the last sol with fewer.
+    const std::uint64_t rows = 500000;
+    const auto solOf = [](std::uint64_t i) { return static_cast<int>(i / 25) + 1; };
+    const struct {
+        int first, last;
+        std::uint64_t begin, end;
+    } cases[] = {
+        {1, 1, 0, 25}, {100, 100, 2475, 2500}, {20000, 20000, 499975, 500000}, {10, 12, 225, 300},
+        {30000, 30001, 500000, 500000},  // after the last sol: nothing
+    };
+    for (const auto& c : cases) {
+        const SolRange r = findSolRange(rows, c.first, c.last, [&](std::uint64_t i) -> std::optional<int> { return solOf(i); });
+        EXPECT_TRUE(r.orderHolds);
+        EXPECT_EQ(r.first, c.begin) << c.first;
+        EXPECT_EQ(r.last, c.end) << c.first;
+        EXPECT_LE(r.reads, 44) << c.first;
+    }
+    // A sol with no records between its neighbours.
+    const auto gap = [](std::uint64_t i) -> std::optional<int> { return i < 100 ? 1 : 3; };
+    const SolRange none = findSolRange(200, 2, 2, gap);
+    EXPECT_TRUE(none.orderHolds);
+    EXPECT_EQ(none.first, none.last);
+    // A record out of place where the search looks, a table that ends below where it starts,
+    // and a record that cannot be read.
+    const std::function<std::optional<int>(std::uint64_t)> broken[] = {
+        [&](std::uint64_t i) -> std::optional<int> { return i == 250000 ? 99999 : solOf(i); },
+        [&](std::uint64_t i) -> std::optional<int> { return i == rows - 1 ? 0 : solOf(i); },
+        [&](std::uint64_t i) -> std::optional<int> { return i == 250000 ? std::nullopt : std::optional<int>(solOf(i)); },
+    };
+    for (const auto& solAt : broken) EXPECT_FALSE(findSolRange(rows, 100, 100, solAt).orderHolds);
+}
+
+}  // namespace
+}  // namespace keldar::archive
