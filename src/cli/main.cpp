@@ -9,6 +9,7 @@
 #include "cli/ImageCommands.h"
 #include "cli/WhenCommand.h"
 #include "cli/LabelCommand.h"
+#include "cli/FetchCommand.h"
 #include "core/sample/SampleDirectory.h"
 
 namespace {
@@ -20,7 +21,7 @@ void printUsage(std::ostream& out)
            "the labels of their PDS image files.\n\n"
            "Commands:\n"
         << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
-        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage()
+        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage() << keldar::cli::fetchCommandUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -79,6 +80,8 @@ int main(int argc, char** argv)
             return keldar::cli::runLabelCommand(args);
         if (command == "make-sample")
             return makeSample(args);
+        if (command == "fetch")
+            return keldar::cli::runFetchCommand(args);
     } catch (const std::exception& error) {
         std::cerr << "keldar-cli " << command << ": " << error.what() << '\n';
         return 1;

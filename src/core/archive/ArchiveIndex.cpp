@@ -120,14 +120,14 @@ std::optional<IndexRow> IndexRow::parse(const IndexTable& table, std::string_vie
             error = "an index record of " + std::to_string(record.size()) + " bytes ends before its column " + c.name;
             return std::nullopt;
         }
-        row.fields_.emplace_back(&c, unquoted(record.substr(c.startByte - 1, c.bytes)));
+        row.fields_.emplace_back(c, unquoted(record.substr(c.startByte - 1, c.bytes)));
     }
     return row;
 }
 
 std::string IndexRow::text(std::string_view name) const {
     for (const auto& [column, value] : fields_)
-        if (column->name == name) return value;
+        if (column.name == name) return value;
     return {};
 }
 
@@ -287,10 +287,10 @@ std::string detachedLabel(const IndexRow& row, const std::string& productFile) {
     text += "/* The product's row of the archive index (edrindex.tab), as fetched. */\r\n";
     text += "^PRODUCT                     = \"" + productFile + "\"\r\n";
     for (const auto& [column, value] : row.fields()) {
-        std::string name = column->name;
+        std::string name = column.name;
         name.resize(std::max<std::size_t>(name.size(), 29), ' ');
         // Text and times are quoted; numbers stand as they are.
-        const bool quote = column->type == ColumnType::Character || column->type == ColumnType::Other;
+        const bool quote = column.type == ColumnType::Character || column.type == ColumnType::Other;
         std::string shown = value;
         std::replace(shown.begin(), shown.end(), '"', '\'');
         text += name + " = " + (quote ? "\"" + shown + "\"" : (shown.empty() ? std::string("\"\"") : shown)) + "\r\n";

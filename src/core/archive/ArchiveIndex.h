@@ -52,8 +52,9 @@ public:
     std::string text(std::string_view name) const;
     std::optional<long long> integer(std::string_view name) const;
     std::optional<double> real(std::string_view name) const;
-    // Every field, in the table's order: (column, text).
-    const std::vector<std::pair<const IndexColumn*, std::string>>& fields() const { return fields_; }
+    // Every field, in the table's order: (column, text). The row keeps its own copy of the
+    // columns, so it outlives the table it was read with.
+    const std::vector<std::pair<IndexColumn, std::string>>& fields() const { return fields_; }
 
     // The product identifier in upper case: PRODUCT_ID, or the file name without extension.
     std::string productId() const;
@@ -61,7 +62,7 @@ public:
     std::optional<int> sol() const;
 
 private:
-    std::vector<std::pair<const IndexColumn*, std::string>> fields_;
+    std::vector<std::pair<IndexColumn, std::string>> fields_;
 };
 
 // What a user asks for. An empty camera list means every camera of the volumes searched.
