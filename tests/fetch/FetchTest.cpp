@@ -4,110 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "core/imaging/ImageBuffer.h"
-#include "core/imaging/ImageFile.h"
+#include "LocalArchive.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string padded(std::string text, std::size_t width) {
-    text.resize(width, ' ');
-    return text;
-}
-
-// The columns of the generated index: name, type, width (quotes included for text).
-struct Column {
-    const char* name;
-    const char* type;
-    std::size_t bytes;
-};
-const Column kColumns[] = {{"PATH_NAME", "CHARACTER", 40},
-                           {"FILE_NAME", "CHARACTER", 36},
-                           {"PRODUCT_ID", "CHARACTER", 29},
-                           {"PLANET_DAY_NUMBER", "ASCII_INTEGER", 5},
-                           {"FILTER_NAME", "CHARACTER", 14}};
-
-std::string indexLabel(std::size_t rows) {
-    std::size_t start = 1, recordBytes = 2;  // CR LF
-    for (const Column& c : kColumns) recordBytes += c.bytes + 1;
-    std::string text = "PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = " +
-                       std::to_string(recordBytes) + "\r\nFILE_RECORDS = " + std::to_string(rows) +
-                       "\r\n^INDEX_TABLE = \"EDRINDEX.TAB\"\r\nOBJECT = INDEX_TABLE\r\n";
-    for (const Column& c : kColumns) {
-        text += std::string("  OBJECT = COLUMN\r\n    NAME = ") + c.name + "\r\n    DATA_TYPE = " + c.type +
-                "\r\n    START_BYTE = " + std::to_string(start) + "\r\n    BYTES = " + std::to_string(c.bytes) +
-                "\r\n  END_OBJECT = COLUMN\r\n";
-        start += c.bytes + 1;
-    }
-    return text + "END_OBJECT = INDEX_TABLE\r\nEND\r\n";
-}
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// A record of the generated index: every field padded to its width, separated by commas.
-std::string record(const std::string& volume, const std::string& id, int sol) {
-    char folder[16];
-    std::snprintf(folder, sizeof folder, "sol%04d", sol);
-    const std::string values[] = {"\"/" + volume + "/data/" + folder + "/edr/\"", "\"" + lower(id) + ".img\"",
-                                  "\"" + id + "\"", std::to_string(sol), "\"" + std::string("CAM_") + id[24] + "\""};
-    std::string r;
-    for (std::size_t i = 0; i < std::size(kColumns); ++i) r += padded(values[i], kColumns[i].bytes) + (i + 1 < std::size(kColumns) ? "," : "");
-    return r + " \r\n";
-}
-
-std::string idFor(char camera, int sol, int k) {
-    const char eye = k % 2 == 0 ? 'L' : 'R';
-    return "2" + std::string(1, camera) + std::to_string(126400000 + sol * 88775 + k / 2 * 40) + "EFF0300P1512" + eye +
-           (camera == 'P' ? "2" : "0") + "M1";
-}
-
-std::string jpegOf(int seed) {
-    keldar::imaging::ImageBuffer image(48, 32);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 48 * 3; ++x) image.row(y)[x] = static_cast<std::uint8_t>(x * 5 + y * 3 + seed * 17);
-    const std::vector<std::uint8_t> bytes = keldar::imaging::encodeJpeg(image);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::string pdsOf(int seed) {
-    std::string label = "PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = 512\r\n^IMAGE = 2\r\n"
-                        "OBJECT = IMAGE\r\n  LINES = 8\r\n  LINE_SAMPLES = 8\r\n  SAMPLE_TYPE = MSB_UNSIGNED_INTEGER\r\n"
-                        "  SAMPLE_BITS = 16\r\nEND_OBJECT = IMAGE\r\nEND\r\n";
-    label.resize(512, ' ');
-    for (int i = 0; i < 64; ++i) {
-        const int v = (i * 37 + seed * 11) % 4096;
-        label += static_cast<char>(v >> 8);
-        label += static_cast<char>(v & 0xFF);
-    }
-    return label;
-}
+using namespace keldar::testing::archive;
 
 class Fetch : public ::testing::Test {
 protected:
@@ -115,65 +18,13 @@ protected:
         dir_ = fs::temp_directory_path() / ("keldar-fetch-test-" + std::to_string(::getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
-        archive_ = dir_ / "archive";
-        // Spirit's NAVCAM volume: four products a sol from sol 1 to 300, none on sol 150. Files
-        // exist for sols 1, 77 and 300 only.
-        makeVolume("mer2no_0xxx", 'N', true);
-        // The PANCAM volume's index ends with a record of sol 1: its order does not hold.
-        makeVolume("mer2po_0xxx", 'P', false);
-        startServer();
+        archive_ = std::make_unique<LocalArchive>(dir_ / "archive");
+        ASSERT_FALSE(archive_->base().empty()) << "the archive server did not start";
+        base_ = archive_->base();
     }
     void TearDown() override {
-        if (server_ > 0) {
-            ::kill(server_, SIGTERM);
-            ::waitpid(server_, nullptr, 0);
-        }
+        archive_.reset();
         fs::remove_all(dir_);
-    }
-
-    void makeVolume(const std::string& volume, char camera, bool ordered) {
-        std::string table;
-        std::size_t rows = 0;
-        for (int sol = 1; sol <= 300; ++sol) {
-            if (sol == 150) continue;
-            for (int k = 0; k < 4; ++k) {
-                const std::string id = idFor(camera, sol, k);
-                table += record(volume, id, sol);
-                ++rows;
-                if (sol != 1 && sol != 77 && sol != 300) continue;
-                char folder[16];
-                std::snprintf(folder, sizeof folder, "sol%04d", sol);
-                writeFile(archive_ / "spirit" / volume / "browse" / folder / "edr" / (lower(id) + ".img.jpg"),
-                          jpegOf(sol + k));
-                writeFile(archive_ / "spirit" / volume / "data" / folder / "edr" / (lower(id) + ".img"), pdsOf(sol + k));
-            }
-        }
-        if (!ordered) {
-            table += record(volume, idFor(camera, 1, 6), 1);
-            ++rows;
-        }
-        writeFile(archive_ / "spirit" / volume / "index" / "edrindex.lbl", indexLabel(rows));
-        writeFile(archive_ / "spirit" / volume / "index" / "edrindex.tab", table);
-    }
-
-    void startServer() {
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        server_ = ::fork();
-        ASSERT_GE(server_, 0);
-        if (server_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::execl(PYTHON, PYTHON, ARCHIVE_SERVER, archive_.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c = 0;
-        while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(out[0]);
-        ASSERT_EQ(line.rfind("PORT ", 0), 0u) << line;
-        base_ = "http://127.0.0.1:" + line.substr(5) + "/";
     }
 
     struct Run {
@@ -199,16 +50,15 @@ protected:
         return names;
     }
     std::string browse(const std::string& volume, int sol, const std::string& id) const {
-        char folder[16];
-        std::snprintf(folder, sizeof folder, "sol%04d", sol);
-        return (archive_ / "spirit" / volume / "browse" / folder / "edr" / (lower(id) + ".img.jpg")).string();
+        return archive_->browse(volume, sol, id);
     }
-    void faults(const std::string& json) const { writeFile(archive_ / ".faults.json", json); }
-    std::string urlPath(const std::string& file) const { return file.substr(archive_.string().size()); }
+    void faults(const std::string& json) const { archive_->faults(json); }
+    std::string urlPath(const std::string& file) const { return archive_->urlPath(file); }
+    fs::path archiveRoot() const { return archive_->root(); }
 
-    fs::path dir_, archive_;
+    fs::path dir_;
+    std::unique_ptr<LocalArchive> archive_;
     std::string base_;
-    pid_t server_ = -1;
 };
 
 int indexRequests(const std::string& summary) {
@@ -275,7 +125,7 @@ TEST_F(Fetch, ABrokenTransferResumesAndPassingFailuresAreRetried) {
     ASSERT_EQ(r.status, 0) << r.err << r.out;
     EXPECT_EQ(readFile(out / (id + ".JPG")), readFile(browse("mer2no_0xxx", 77, id)));
     EXPECT_EQ(readFile(out / (other + ".JPG")), readFile(browse("mer2no_0xxx", 77, other)));
-    const std::string log = readFile(archive_ / ".requests.log");
+    const std::string log = readFile(archiveRoot() / ".requests.log");
     EXPECT_NE(log.find("GET " + urlPath(browse("mer2no_0xxx", 77, id)) + " bytes=300-"), std::string::npos) << log;
 }
 
@@ -309,7 +159,7 @@ TEST_F(Fetch, SigintStopsWithNoPartialFileUnderItsFinalName) {
         ::_exit(127);
     }
     // Stopped once it has asked for a product.
-    for (int i = 0; i < 400 && readFile(archive_ / ".requests.log").find("/browse/") == std::string::npos; ++i)
+    for (int i = 0; i < 400 && readFile(archiveRoot() / ".requests.log").find("/browse/") == std::string::npos; ++i)
         ::usleep(25000);
     ::kill(child, SIGINT);
     int status = 0;

@@ -1,5 +1,7 @@
 #include "ui/pages/LabelUnit32.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,10 +41,26 @@ TForm32::TForm32(Workbench& workbench, platform::Platform& platform)
 
 void TForm32::showLabelOf(const QString& path) {
     fileName_->setText(platform::displayFileName(path));
+    // A picture fetched from the archive has its index row beside it as a detached label:
+    // NAME.LBL for NAME.JPG, name.lbl for name.img.jpg.
+    QString labelPath = path;
     if (imaging::imageFileKindFor(platform::fileNameToBytes(path).toStdString()) != imaging::ImageFileKind::Pds) {
+        labelPath.clear();
+        const QFileInfo picture(path);
+        const QString stem = picture.fileName().section(QLatin1Char('.'), 0, 0);
+        for (const QString& extension : {QStringLiteral(".LBL"), QStringLiteral(".lbl")}) {
+            const QString candidate = picture.dir().filePath(stem + extension);
+            if (!stem.isEmpty() && QFileInfo(candidate).isFile()) {
+                labelPath = candidate;
+                break;
+            }
+        }
+    }
+    if (labelPath.isEmpty()) {
         labelText_ = QStringLiteral("This file carries no label: only PDS products (.IMG) have one attached.");
     } else {
-        const imaging::PdsLabelResult read = imaging::readPdsLabelFile(platform::fileNameToBytes(path).toStdString());
+        const imaging::PdsLabelResult read =
+            imaging::readPdsLabelFile(platform::fileNameToBytes(labelPath).toStdString());
         labelText_ = read.ok() ? QString::fromStdString(imaging::pdsLabelDisplayText(read.label))
                                : QStringLiteral("No label could be read: %1").arg(QString::fromStdString(read.error));
         if (read.ok() && !read.label.vicarProblem.empty())
