@@ -123,7 +123,7 @@ QString ArchiveFetcher::get(const QString& url, QByteArray& body, qint64 from, q
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
         const int status = statusOf(reply);
-        body = reply->readAll();
+        body = reply->isOpen() ? reply->readAll() : QByteArray();
         const QNetworkReply::NetworkError error = reply->error();
         const QString errorText = reply->errorString();
         reply->deleteLater();
@@ -347,7 +347,7 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
         });
         connect(reply, &QNetworkReply::readyRead, &loop, [this, t, reply] {
             const int status = statusOf(reply);
-            if (status != 200 && status != 206) return;
+            if ((status != 200 && status != 206) || !reply->isOpen()) return;
             const QByteArray chunk = reply->readAll();
             t->part->write(chunk);
             progress_.bytes += chunk.size();
@@ -356,7 +356,7 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
             reply->deleteLater();
             t->reply = nullptr;
             const int status = statusOf(reply);
-            if (status == 200 || status == 206) t->part->write(reply->readAll());
+            if ((status == 200 || status == 206) && reply->isOpen()) t->part->write(reply->readAll());
             t->part->flush();
             if (stopping_.load()) {
                 finish(t, QStringLiteral("stopped"));

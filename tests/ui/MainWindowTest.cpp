@@ -121,7 +121,7 @@ TEST_F(MainWindow, MenuHoldsEveryItemInOrder) {
     }
     EXPECT_EQ(menus, (QStringList{"File", "Edit", "View", "Tools", "Options", "Information", "Remember", "Help"}));
     const QStringList expected = {
-        "Directories", "Close", "Function Testing",
+        "Directories", "Fetch from the PDS archive...", "Close", "Function Testing",
         "Open Notepad", "Filename Font Size>", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "<",
         "Full Size Image", "Large Size Image", "Manual Stereo Image Selection", "Show Stereo Image Pair",
         "Slideshow Start / Stop", "Sunset Sim fade", "Traverse Maps", "PDS Label",

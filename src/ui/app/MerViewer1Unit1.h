@@ -164,6 +164,7 @@ private:
     void startMemorial();
     void showPlayPage();
     void showLabelPage();  // "PDS Label"
+    void showArchiveFetchPage();  // "Fetch from the PDS archive..."
 
     Workbench& workbench_;
     platform::Platform& platform_;

@@ -17,6 +17,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
+#include "ui/pages/ArchiveFetchUnit33.h"
 #include "ui/pages/LabelUnit32.h"
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
@@ -232,5 +233,7 @@ void TForm1::showLabelPage() {
     workbench_.labelPage().showLabelOf(state_.currentFilePath);
     workbench_.labelPage().showPage();
 }
+
+void TForm1::showArchiveFetchPage() { workbench_.archiveFetchPage().openPage(); }
 
 }  // namespace keldar::ui

@@ -50,6 +50,8 @@ void TForm1::buildMenu() {
     const char* const fontSizes[] = {"5", "6", "7", "8", "9", "10", "11", "12", "13", "14"};
     std::vector<MenuEntry> entries = {
         {"File", nullptr, "Directories", nullptr, Kind::Command, &TForm1::showDirectoriesPage},
+        {"File", nullptr, "Fetch from the PDS archive...", "Fetch a sol's images from the PDS imaging archive",
+         Kind::Command, &TForm1::showArchiveFetchPage},
         {"File", nullptr, "Close", nullptr, Kind::Command, &TForm1::closeProgram},
         {"File", nullptr, "Function Testing", nullptr, Kind::Command, &TForm1::showPlayPage, nullptr, {}, true},
         {"Edit", nullptr, "Open Notepad", nullptr, Kind::Command, &TForm1::openNotesFile},

@@ -37,6 +37,7 @@
 #include "ui/time/MartianTimeUnit13.h"
 
 #include "ui/app/FrameFit.h"
+#include "ui/pages/ArchiveFetchUnit33.h"
 
 namespace keldar::ui {
 
@@ -91,6 +92,11 @@ Workbench::~Workbench() = default;
 TForm32& Workbench::labelPage() {
     if (!form32_) form32_ = create<TForm32>();
     return *form32_;
+}
+
+TForm33& Workbench::archiveFetchPage() {
+    if (!form33_) form33_ = create<TForm33>();
+    return *form33_;
 }
 
 void Workbench::registerStretchView(ImageView* view) { stretchViews_.push_back(view); }

@@ -47,6 +47,7 @@ class TForm28;
 class TForm30;
 class TForm31;
 class TForm32;
+class TForm33;
 
 class Workbench {
 public:
@@ -91,6 +92,8 @@ public:
     // The PDS label page is made when first asked for, after the start-up windows.
     TForm32& labelPage();
     TForm32* labelPageIfMade() const { return form32_.get(); }
+    // The archive fetch page, made when first asked for, like the label page.
+    TForm33& archiveFetchPage();
 
     // Every window, in the order it was created.
     const std::vector<QWidget*>& windows() const { return windows_; }
@@ -145,6 +148,7 @@ private:
     std::unique_ptr<TForm30> form30_;
     std::unique_ptr<TForm31> form31_;
     std::unique_ptr<TForm32> form32_;
+    std::unique_ptr<TForm33> form33_;
 };
 
 }  // namespace keldar::ui

@@ -75,6 +75,8 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
     const std::vector<Item> items = {
         {"File", "Directories", Words::Plain, nullptr,
          "Shows the directories page, to jump to the home, image, anaglyph and colour directories."},
+        {"File", "Fetch from the PDS archive...", Words::Plain, nullptr,
+         "Fetches a rover's images of the sols you choose from the PDS imaging archive into a directory."},
         {"File", "Close", Words::Plain, nullptr, "Ends the program."},
         {"Edit", "Open Notepad", Words::Plain, nullptr,
          "Opens your notes file Keldar2007notes.txt, in the home directory, in the desktop's text editor."},

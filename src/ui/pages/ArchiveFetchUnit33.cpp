@@ -1,0 +1,236 @@
+#include "ui/pages/ArchiveFetchUnit33.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "platform/ActionGuard.h"
+#include "platform/Platform.h"
+#include "ui/app/Controls.h"
+#include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/Workbench.h"
+
+namespace keldar::ui {
+
+namespace {
+
+QString sizeText(double bytes) {
+    const char* units[] = {"B", "KB", "MB", "GB"};
+    int unit = 0;
+    while (bytes >= 1000 && unit < 3) {
+        bytes /= 1000;
+        ++unit;
+    }
+    return QString::number(bytes, 'f', unit == 0 ? 0 : 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
+}
+
+}  // namespace
+
+TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
+    : Page(workbench, platform, QStringLiteral("TForm33"), QStringLiteral("Fetch from the PDS archive"), QSize(520, 420),
+           ScreenFitMode::Full) {
+    rover_ = new QComboBox(this);
+    rover_->setObjectName(QStringLiteral("ComboBox1"));
+    rover_->addItems({QStringLiteral("Spirit"), QStringLiteral("Opportunity")});
+    firstSol_ = new QSpinBox(this);
+    firstSol_->setObjectName(QStringLiteral("SpinEdit1"));
+    lastSol_ = new QSpinBox(this);
+    lastSol_->setObjectName(QStringLiteral("SpinEdit2"));
+    for (QSpinBox* sol : {firstSol_, lastSol_}) {
+        sol->setRange(1, 9999);
+        sol->setValue(1);
+    }
+    auto* cameraRow = new QHBoxLayout;
+    const std::pair<const char*, std::vector<char>> cameras[] = {
+        {"NAVCAM", {'N'}}, {"PANCAM", {'P'}}, {"HAZCAM", {'F', 'R'}}, {"Microscopic", {'M'}}, {"Descent", {'E'}}};
+    int number = 1;
+    for (const auto& [caption, letters] : cameras) {
+        auto* box = new QCheckBox(QString::fromLatin1(caption), this);
+        box->setObjectName(QStringLiteral("CheckBox%1").arg(number++));
+        box->setChecked(letters.front() == 'N');
+        cameraRow->addWidget(box);
+        cameras_.emplace_back(box, letters);
+    }
+    eye_ = new QComboBox(this);
+    eye_->setObjectName(QStringLiteral("ComboBox2"));
+    eye_->addItems({QStringLiteral("Both eyes"), QStringLiteral("Left eye"), QStringLiteral("Right eye")});
+    auto* browse = new QRadioButton(QStringLiteral("Browse JPEGs (1024 pixels)"), this);
+    browse->setObjectName(QStringLiteral("RadioButton1"));
+    browse->setChecked(true);
+    edr_ = new QRadioButton(QStringLiteral("EDRs (raw PDS products, .IMG)"), this);
+    edr_->setObjectName(QStringLiteral("RadioButton2"));
+    directory_ = new QLineEdit(this);
+    directory_->setObjectName(QStringLiteral("Edit1"));
+    connect(directory_, &QLineEdit::textEdited, this, [this] { directoryTouched_ = true; });
+    for (QObject* changer : {static_cast<QObject*>(rover_), static_cast<QObject*>(firstSol_), static_cast<QObject*>(lastSol_)}) {
+        if (auto* combo = qobject_cast<QComboBox*>(changer))
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] { proposeDirectory(); });
+        if (auto* spin = qobject_cast<QSpinBox*>(changer))
+            connect(spin, &QSpinBox::valueChanged, this, [this] { proposeDirectory(); });
+    }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    status_ = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Choose the rover, sols and cameras, then Fetch."));
+    status_->setWordWrap(true);
+
+    fetch_ = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Fetch"));
+    cancel_ = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Cancel"));
+    cancel_->setEnabled(false);
+    QPushButton* close = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Close"));
+    connect(fetch_, &QPushButton::clicked, this, [this] { platform::runGuarded(platform_, this, [this] { startFetch(); }); });
+    connect(cancel_, &QPushButton::clicked, this, &TForm33::cancelFetch);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Rover"), rover_);
+    auto* sols = new QHBoxLayout;
+    sols->addWidget(firstSol_);
+    sols->addWidget(makeLabel(this, {}, QStringLiteral("to")));
+    sols->addWidget(lastSol_);
+    sols->addStretch();
+    form->addRow(QStringLiteral("Sols"), sols);
+    form->addRow(QStringLiteral("Cameras"), cameraRow);
+    form->addRow(QStringLiteral("Eyes"), eye_);
+    auto* kind = new QVBoxLayout;
+    kind->addWidget(browse);
+    kind->addWidget(edr_);
+    form->addRow(QStringLiteral("Products"), kind);
+    form->addRow(QStringLiteral("Into"), directory_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {fetch_, cancel_, close}) buttons->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(progress_);
+    layout->addWidget(status_);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    fitToScreen();
+}
+
+TForm33::~TForm33() {
+    cancelFetch();
+    if (thread_ != nullptr) thread_->wait();
+}
+
+void TForm33::openPage() {
+    proposeDirectory();
+    showPage();
+}
+
+void TForm33::proposeDirectory() {
+    if (directoryTouched_) return;
+    // A folder per rover and sols under the home directory's store of mission images.
+    QString home = workbench_.mainWindow().viewerState().allImagesDirectory;
+    if (home.isEmpty()) home = QDir::currentPath() + QStringLiteral("/All-MER-Images/");
+    const QString sols = firstSol_->value() == lastSol_->value()
+                             ? QStringLiteral("sol%1").arg(firstSol_->value(), 4, 10, QLatin1Char('0'))
+                             : QStringLiteral("sol%1-%2")
+                                   .arg(firstSol_->value(), 4, 10, QLatin1Char('0'))
+                                   .arg(lastSol_->value(), 4, 10, QLatin1Char('0'));
+    directory_->setText(QDir(home).filePath(rover_->currentText() + QLatin1Char('-') + sols));
+}
+
+bool TForm33::fetching() const { return thread_ != nullptr; }
+
+QString TForm33::statusText() const { return status_->text(); }
+
+void TForm33::startFetch() {
+    if (fetching()) return;
+    fetch::FetchRequest request;
+    request.base = base_;
+    request.query.rover = rover_->currentIndex() == 1 ? 1 : 2;
+    request.query.firstSol = firstSol_->value();
+    request.query.lastSol = lastSol_->value();
+    for (const auto& [box, letters] : cameras_)
+        if (box->isChecked()) request.query.cameras.insert(request.query.cameras.end(), letters.begin(), letters.end());
+    if (request.query.firstSol > request.query.lastSol) {
+        platform_.warning(this, QStringLiteral("The first sol must not be after the last."));
+        return;
+    }
+    if (request.query.cameras.empty()) {
+        platform_.warning(this, QStringLiteral("Choose at least one camera."));
+        return;
+    }
+    request.query.eye = eye_->currentIndex() == 1 ? 'L' : eye_->currentIndex() == 2 ? 'R' : 0;
+    request.edr = edr_->isChecked();
+    request.directory = directory_->text().trimmed();
+    if (request.directory.isEmpty()) {
+        platform_.warning(this, QStringLiteral("Enter the directory the products go into."));
+        return;
+    }
+
+    summary_ = {};
+    startedMs_ = QDateTime::currentMSecsSinceEpoch();
+    progress_->setRange(0, 0);
+    status_->setText(QStringLiteral("Searching the archive's index..."));
+    fetch_->setEnabled(false);
+    cancel_->setEnabled(true);
+    // The fetcher lives and works on its own thread; what it tells comes back queued.
+    thread_ = QThread::create([this, request] {
+        fetch::ArchiveFetcher fetcher(request);
+        connect(&fetcher, &fetch::ArchiveFetcher::progress, this,
+                [this](const fetch::FetchProgress& p) { showProgress(p); }, Qt::QueuedConnection);
+        fetcher_.store(&fetcher);
+        const fetch::FetchSummary summary = fetcher.run();
+        fetcher_.store(nullptr);
+        QMetaObject::invokeMethod(this, [this, summary] { summary_ = summary; }, Qt::QueuedConnection);
+    });
+    connect(thread_, &QThread::finished, this, &TForm33::finishFetch, Qt::QueuedConnection);
+    thread_->start();
+}
+
+void TForm33::cancelFetch() {
+    if (fetch::ArchiveFetcher* fetcher = fetcher_.load()) fetcher->stop();
+}
+
+void TForm33::showProgress(const fetch::FetchProgress& p) {
+    if (p.stage == QLatin1String("index")) {
+        status_->setText(QStringLiteral("Searching the archive's index (%1 requests)...").arg(p.indexRequests));
+        return;
+    }
+    progress_->setRange(0, std::max(1, p.productsTotal));
+    progress_->setValue(p.productsDone);
+    const double seconds = std::max<qint64>(1, QDateTime::currentMSecsSinceEpoch() - startedMs_) / 1000.0;
+    status_->setText(QStringLiteral("%1 of %2 products, %3 at %4/s")
+                         .arg(p.productsDone)
+                         .arg(p.productsTotal)
+                         .arg(sizeText(static_cast<double>(p.bytes)))
+                         .arg(sizeText(p.bytes / seconds)));
+}
+
+void TForm33::finishFetch() {
+    thread_->deleteLater();
+    thread_ = nullptr;
+    fetch_->setEnabled(true);
+    cancel_->setEnabled(false);
+    progress_->setRange(0, 1);
+    progress_->setValue(1);
+    QString text = summary_.stopped ? QStringLiteral("Cancelled: %1 fetched, %2 skipped, %3 failed.")
+                                    : QStringLiteral("%1 fetched, %2 skipped, %3 failed.");
+    text = text.arg(summary_.fetched).arg(summary_.skipped).arg(summary_.failed);
+    if (!summary_.failures.isEmpty()) text += QLatin1Char('\n') + summary_.failures.join(QLatin1Char('\n'));
+    status_->setText(text);
+    if (!summary_.stopped && summary_.fetched + summary_.skipped > 0) {
+        // The main window shows what came: its first image.
+        TForm1& main = workbench_.mainWindow();
+        main.runGuarded([&] { main.setDirectory(directory_->text().trimmed()); });
+    }
+    emit fetchFinished();
+}
+
+}  // namespace keldar::ui
