@@ -168,8 +168,8 @@ int runFetchCommand(const std::vector<std::string>& args) {
     if (showProgress) std::cerr << "\r\033[K";
     for (const QString& failure : summary.failures) std::cerr << "keldar-cli fetch: " << failure.toStdString() << '\n';
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%d fetched, %d skipped, %d failed in %.2f s (%d index requests%s)\n", summary.fetched,
-                summary.skipped, summary.failed, seconds, summary.indexRequests,
+    std::printf("%d fetched, %d skipped, %d failed in %.2f s (%d index requests in %.2f s%s)\n", summary.fetched,
+                summary.skipped, summary.failed, seconds, summary.indexRequests, summary.indexSeconds,
                 summary.indexStreamed ? ", the index read whole" : "");
     if (summary.stopped) return 130;
     return summary.ok() ? kExitOk : 1;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +29,9 @@ namespace {
 
 constexpr int kTransferTimeoutMilliseconds = 60000;
 constexpr int kStopPollMilliseconds = 50;
+// Records read at once after the start of the sols wanted: a sol's worth first, more after.
+constexpr qint64 kFirstBlockRecords = 512;
+constexpr qint64 kLargestBlockRecords = 8192;
 // Every camera volume of a rover, when the query names none.
 const std::vector<char> kAllVolumes = {'P', 'N', 'F', 'M', 'E'};
 
@@ -161,6 +165,7 @@ bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows,
         return false;
     }
     const archive::IndexTable& table = label.table;
+    const std::size_t kept = rows.size();  // the rows of the volumes searched before
     const qint64 rowBytes = static_cast<qint64>(table.rowBytes);
     std::string parseError;
     const auto keep = [&](std::string_view record) {
@@ -169,9 +174,11 @@ bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows,
         return row.has_value();
     };
 
-    // The records of the sols wanted, by position.
-    const archive::SolRange range = archive::findSolRange(
-        table.rows, request_.query.firstSol, request_.query.lastSol, [&](std::uint64_t i) -> std::optional<int> {
+    // Where the sols wanted begin, by position; from there the records are read forward in
+    // growing blocks until one lies past the range, each checked: sols in order, never below
+    // the range.
+    const archive::SolStart start = archive::findSolStart(
+        table.rows, request_.query.firstSol, [&](std::uint64_t i) -> std::optional<int> {
             QByteArray record;
             if (!get(tableUrl, record, static_cast<qint64>(i) * rowBytes, rowBytes).isEmpty()) return std::nullopt;
             std::string error;
@@ -179,34 +186,41 @@ bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows,
             return row ? row->sol() : std::nullopt;
         });
     if (stopping_.load()) return false;
-    bool ordered = range.orderHolds;
-    if (ordered && range.first < range.last) {
-        QByteArray block;
-        const qint64 count = static_cast<qint64>(range.last - range.first);
-        if (get(tableUrl, block, static_cast<qint64>(range.first) * rowBytes, count * rowBytes).isEmpty()) {
-            // Checked again record by record: every sol in the range, never falling.
-            int previous = -1;
-            for (qint64 r = 0; r < count && ordered; ++r) {
-                const std::string record = block.mid(r * rowBytes, rowBytes).toStdString();
-                std::string error;
-                const std::optional<archive::IndexRow> row = archive::IndexRow::parse(table, record, error);
-                const std::optional<int> sol = row ? row->sol() : std::nullopt;
-                if (!sol || *sol < previous || *sol < request_.query.firstSol || *sol > request_.query.lastSol) {
-                    ordered = false;
-                    break;
-                }
+    bool ordered = start.orderHolds;
+    std::uint64_t next = start.first;
+    qint64 block = kFirstBlockRecords;
+    int previous = request_.query.firstSol;
+    bool past = next >= table.rows;
+    while (ordered && !past && !stopping_.load()) {
+        const qint64 count = std::min<qint64>(block, static_cast<qint64>(table.rows - next));
+        QByteArray bytes;
+        if (!get(tableUrl, bytes, static_cast<qint64>(next) * rowBytes, count * rowBytes).isEmpty()) {
+            ordered = false;
+            break;
+        }
+        for (qint64 r = 0; r < count && ordered && !past; ++r) {
+            std::string error;
+            const std::optional<archive::IndexRow> row =
+                archive::IndexRow::parse(table, bytes.mid(r * rowBytes, rowBytes).toStdString(), error);
+            const std::optional<int> sol = row ? row->sol() : std::nullopt;
+            if (!sol || *sol < previous) {
+                ordered = false;
+            } else if (*sol > request_.query.lastSol) {
+                past = true;
+            } else {
                 previous = *sol;
                 if (archive::matches(request_.query, *row)) rows.push_back(*row);
             }
-        } else {
-            ordered = false;
         }
-        if (!ordered) rows.clear();
+        next += static_cast<std::uint64_t>(count);
+        past = past || next >= table.rows;
+        block = std::min<qint64>(block * 2, kLargestBlockRecords);
     }
+    if (!ordered) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
     if (!ordered) {
         // The order does not hold: the index is read once from end to end.
         summary.indexStreamed = true;
-        rows.clear();
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
         QByteArray whole;
         if (const QString error = get(tableUrl, whole); !error.isEmpty()) {
             summary.failures << QStringLiteral("index: ") + error;
@@ -426,10 +440,13 @@ FetchSummary ArchiveFetcher::run() {
     const std::vector<char> volumes =
         request_.query.cameras.empty() ? kAllVolumes : archive::volumeCameras(request_.query.cameras);
     std::vector<archive::IndexRow> rows;
+    QElapsedTimer searching;
+    searching.start();
     for (char camera : volumes) {
         if (stopping_.load()) break;
         if (!findRows(camera, rows, summary)) ++summary.failed;
     }
+    summary.indexSeconds = searching.elapsed() / 1000.0;
     if (!stopping_.load()) fetchProducts(rows, summary);
     summary.stopped = stopping_.load();
     summary.indexRequests = progress_.indexRequests;

@@ -48,6 +48,7 @@ struct FetchSummary {
     QStringList failures;  // one line per product or index that failed
     bool stopped = false;
     int indexRequests = 0;
+    double indexSeconds = 0;     // searching the indexes, before any product
     bool indexStreamed = false;  // the order did not hold somewhere: the index was read whole
     QStringList written;         // final paths of the products fetched
     bool ok() const { return failed == 0 && !stopped; }

@@ -114,6 +114,9 @@ TEST_F(Fetch, AnIndexOutOfOrderIsReadWholeAndEdrsAndArchiveNamesAreKept) {
     EXPECT_TRUE(fs::exists(out / (lower(id) + ".img")));
     EXPECT_TRUE(fs::exists(out / (lower(id) + ".lbl")));
     EXPECT_FALSE(fs::exists(out / (lower(idFor('P', 77, 1)) + ".img"))) << "a right eye";
+    // The volume searched by position keeps its rows when the next one is read whole.
+    const Run both = fetch("spirit 77 '" + (dir_ / "both").string() + "' --camera navcam --camera pancam --eye left");
+    EXPECT_EQ(both.out.rfind("4 fetched, 0 skipped, 0 failed", 0), 0u) << both.out << both.err;
 }
 
 TEST_F(Fetch, ABrokenTransferResumesAndPassingFailuresAreRetried) {

@@ -232,54 +232,42 @@ std::vector<char> volumeCameras(const std::vector<char>& cameras) {
     return volumes;
 }
 
-SolRange findSolRange(std::uint64_t rows, int firstSol, int lastSol,
-                      const std::function<std::optional<int>(std::uint64_t)>& solAt) {
-    SolRange range;
+SolStart findSolStart(std::uint64_t rows, int firstSol, const std::function<std::optional<int>(std::uint64_t)>& solAt) {
+    SolStart start;
     std::map<std::uint64_t, int> seen;
     // Reads a record once, and checks it against the nearest records read before it.
     const auto read = [&](std::uint64_t i) -> std::optional<int> {
         if (const auto hit = seen.find(i); hit != seen.end()) return hit->second;
-        ++range.reads;
+        ++start.reads;
         const std::optional<int> sol = solAt(i);
         if (!sol) {
-            range.orderHolds = false;
+            start.orderHolds = false;
             return std::nullopt;
         }
         const auto after = seen.lower_bound(i);
-        if (after != seen.end() && after->second < *sol) range.orderHolds = false;
-        if (after != seen.begin() && std::prev(after)->second > *sol) range.orderHolds = false;
+        if (after != seen.end() && after->second < *sol) start.orderHolds = false;
+        if (after != seen.begin() && std::prev(after)->second > *sol) start.orderHolds = false;
         seen.emplace(i, *sol);
         return sol;
     };
-    // The first record whose sol is at least `sol`.
-    const auto lowerBound = [&](int sol) {
-        std::uint64_t low = 0, high = rows;
-        while (low < high && range.orderHolds) {
-            const std::uint64_t mid = low + (high - low) / 2;
-            const std::optional<int> at = read(mid);
-            if (!at) break;
-            if (*at < sol) low = mid + 1;
-            else high = mid;
-        }
-        return low;
-    };
-    if (rows == 0 || firstSol > lastSol) return range;
+    if (rows == 0) return start;
     // The first and the last record bound every other: a table that ends below where it
     // starts, or a record beyond either, shows at once.
     read(0);
     read(rows - 1);
-    if (!range.orderHolds) return range;
-    range.first = lowerBound(firstSol);
-    range.last = lastSol == INT32_MAX ? rows : lowerBound(lastSol + 1);
-    // The ends are read too: a sol range that the order seems to hold may still hide a
-    // record out of place just beside it.
-    if (range.orderHolds && range.first < range.last) {
-        read(range.first);
-        read(range.last - 1);
-        if (range.first > 0) read(range.first - 1);
-        if (range.last < rows) read(range.last);
+    std::uint64_t low = 0, high = rows;
+    while (low < high && start.orderHolds) {
+        const std::uint64_t mid = low + (high - low) / 2;
+        const std::optional<int> at = read(mid);
+        if (!at) break;
+        if (*at < firstSol) low = mid + 1;
+        else high = mid;
     }
-    return range;
+    start.first = low;
+    // The record before the start is below the range, the start itself not: both are read.
+    if (start.orderHolds && low > 0) read(low - 1);
+    if (start.orderHolds && low < rows) read(low);
+    return start;
 }
 
 std::string detachedLabel(const IndexRow& row, const std::string& productFile) {

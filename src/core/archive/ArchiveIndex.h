@@ -89,18 +89,18 @@ std::string dataPath(int rover, const IndexRow& row);
 // The volume letters that hold a camera: F and R share the HAZCAM volume.
 std::vector<char> volumeCameras(const std::vector<char>& cameras);
 
-// The records [first, last) whose sols lie in firstSol..lastSol, found by a binary search over
-// the record positions with `solAt` (which reads one record; nullopt when it cannot). Every
-// record read is checked against the others read: when the sols do not rise with the
-// positions, or a record cannot be read, `orderHolds` is false and the range means nothing.
-struct SolRange {
+// The first record whose sol is at least `firstSol`, found by a binary search over the record
+// positions with `solAt` (which reads one record; nullopt when it cannot): about log2(rows)
+// reads. Every record read is checked against the others read, the first and the last record
+// of the table among them: when the sols do not rise with the positions, or a record cannot be
+// read, `orderHolds` is false and `first` means nothing. The records from `first` on are then
+// read forward until a sol past the range, each checked again by the reader.
+struct SolStart {
     bool orderHolds = true;
-    std::uint64_t first = 0;
-    std::uint64_t last = 0;
+    std::uint64_t first = 0;  // `rows` when every sol lies before firstSol
     int reads = 0;
 };
-SolRange findSolRange(std::uint64_t rows, int firstSol, int lastSol,
-                      const std::function<std::optional<int>(std::uint64_t record)>& solAt);
+SolStart findSolStart(std::uint64_t rows, int firstSol, const std::function<std::optional<int>(std::uint64_t record)>& solAt);
 
 // A detached PDS3 label for a fetched product: its index row as KEYWORD = value statements.
 std::string detachedLabel(const IndexRow& row, const std::string& productFile);

@@ -131,28 +131,23 @@ TEST(ArchiveIndexTest, TheQueryTakesRoverCamerasSolsEyeAndFilter) {
 }
 
 TEST(ArchiveIndexTest, ASolIsFoundByPositionInAboutTwentyReadsAndABrokenOrderIsNoticed) {
-    // 500,000 records: 25 per sol from sol 1, the last sol with fewer.
+    // 500,000 records: 25 per sol from sol 1.
     const std::uint64_t rows = 500000;
     const auto solOf = [](std::uint64_t i) { return static_cast<int>(i / 25) + 1; };
     const struct {
-        int first, last;
-        std::uint64_t begin, end;
-    } cases[] = {
-        {1, 1, 0, 25}, {100, 100, 2475, 2500}, {20000, 20000, 499975, 500000}, {10, 12, 225, 300},
-        {30000, 30001, 500000, 500000},  // after the last sol: nothing
-    };
+        int sol;
+        std::uint64_t first;
+    } cases[] = {{1, 0}, {100, 2475}, {20000, 499975}, {30000, 500000}};
     for (const auto& c : cases) {
-        const SolRange r = findSolRange(rows, c.first, c.last, [&](std::uint64_t i) -> std::optional<int> { return solOf(i); });
-        EXPECT_TRUE(r.orderHolds);
-        EXPECT_EQ(r.first, c.begin) << c.first;
-        EXPECT_EQ(r.last, c.end) << c.first;
-        EXPECT_LE(r.reads, 44) << c.first;
+        const SolStart s = findSolStart(rows, c.sol, [&](std::uint64_t i) -> std::optional<int> { return solOf(i); });
+        EXPECT_TRUE(s.orderHolds);
+        EXPECT_EQ(s.first, c.first) << c.sol;
+        EXPECT_LE(s.reads, 23) << c.sol;
     }
-    // A sol with no records between its neighbours.
-    const auto gap = [](std::uint64_t i) -> std::optional<int> { return i < 100 ? 1 : 3; };
-    const SolRange none = findSolRange(200, 2, 2, gap);
+    // A sol with no records: the start is the first record of the sol after it.
+    const SolStart none = findSolStart(200, 2, [](std::uint64_t i) -> std::optional<int> { return i < 100 ? 1 : 3; });
     EXPECT_TRUE(none.orderHolds);
-    EXPECT_EQ(none.first, none.last);
+    EXPECT_EQ(none.first, 100u);
     // A record out of place where the search looks, a table that ends below where it starts,
     // and a record that cannot be read.
     const std::function<std::optional<int>(std::uint64_t)> broken[] = {
@@ -160,7 +155,7 @@ TEST(ArchiveIndexTest, ASolIsFoundByPositionInAboutTwentyReadsAndABrokenOrderIsN
         [&](std::uint64_t i) -> std::optional<int> { return i == rows - 1 ? 0 : solOf(i); },
         [&](std::uint64_t i) -> std::optional<int> { return i == 250000 ? std::nullopt : std::optional<int>(solOf(i)); },
     };
-    for (const auto& solAt : broken) EXPECT_FALSE(findSolRange(rows, 100, 100, solAt).orderHolds);
+    for (const auto& solAt : broken) EXPECT_FALSE(findSolStart(rows, 100, solAt).orderHolds);
 }
 
 }  // namespace
