@@ -180,3 +180,19 @@ TEST_F(Fetch, UsageErrors) {
 }
 
 }  // namespace
+
+// The README's example of spreading the work over machines with GNU parallel, run with this
+// machine as the only host.
+TEST_F(Fetch, TheReadmesParallelExampleRunsOnThisMachine) {
+    if (std::system("command -v parallel >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel is not installed";
+    const std::string cli = KELDAR_CLI;
+    const std::string command = "cd '" + dir_.string() + "' && printf '1\\n77\\n300\\n' | parallel -S : --jobs 2 " +
+                                "--return anaglyphs-{} '" + cli + " fetch spirit {} sol-{} --camera navcam --base " + base_ +
+                                " && " + cli + " anaglyphs sol-{} anaglyphs-{}' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const int sol : {1, 77, 300}) {
+        const std::vector<std::string> made = listing(dir_ / ("anaglyphs-" + std::to_string(sol)));
+        ASSERT_EQ(made.size(), 2u) << sol;
+        EXPECT_EQ(made[0], idFor('N', sol, 0) + "-B30C16M50-01.jpg");
+    }
+}
