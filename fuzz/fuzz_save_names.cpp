@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -33,24 +34,42 @@ void checkProposal(FuzzedDataProvider& in) {
     const int taken = in.ConsumeIntegralInRange(0, 310);
     const std::uint64_t pattern = in.ConsumeIntegral<std::uint64_t>();
 
+    // Every name a counter stands for: the "-0" name with ".jpg" that the rules check, and for
+    // a colour composite also the proposed name with each extension the dialog writes. A
+    // counter is taken when the first `taken` ones are, or when its bit of `pattern` is set.
+    const std::string stem = base + suffix;
+    const std::string marker = mode == 2 ? "-Solarized0" : "-0";
+    std::map<std::string, int> counterOf;
+    for (int c = maxCounter; c >= 1; --c) {
+        counterOf[joinPath(directory, stem + "-0" + std::to_string(c) + ".jpg")] = c;
+        if (mode == 0) continue;
+        for (const char* extension : {".jpg", ".bmp"})
+            counterOf.emplace(joinPath(directory, stem + marker + std::to_string(c) + extension), c);
+    }
+    const auto isTaken = [&](int c) { return c <= taken || ((pattern >> (c % 64)) & 1u); };
     std::set<std::string> reportedTaken;
-    int asked = 0;
+    std::set<int> askedCounters;
     const auto exists = [&](const std::string& path) {
-        ++asked;
-        const bool yes = asked <= taken || ((pattern >> (asked % 64)) & 1u);
+        const auto known = counterOf.find(path);
+        FUZZ_CHECK(known != counterOf.end(), "asked for a name no counter stands for");
+        askedCounters.insert(known->second);
+        const bool yes = isTaken(known->second);
         if (yes) reportedTaken.insert(path);
         return yes;
     };
     const std::optional<AnaglyphNameProposal> p =
         mode == 0 ? proposeAnaglyphName(directory, base, suffix, exists, maxCounter)
                   : proposeColourName(directory, base, suffix, mode == 2, exists, maxCounter);
+    int firstFree = 0;
+    for (int c = 1; c <= maxCounter && firstFree == 0; ++c)
+        if (!isTaken(c)) firstFree = c;
     if (!p) {
-        FUZZ_CHECK(asked == maxCounter && static_cast<int>(reportedTaken.size()) == maxCounter,
+        FUZZ_CHECK(firstFree == 0 && static_cast<int>(askedCounters.size()) == maxCounter,
                    "gave up while a counter was free");
         return;
     }
     FUZZ_CHECK(p->counter >= 1 && p->counter <= maxCounter, "counter out of range");
-    FUZZ_CHECK(asked == p->counter, "proposal is not the first free counter");
+    FUZZ_CHECK(p->counter == firstFree, "proposal is not the first free counter");
     const std::string checked = joinPath(directory, p->relativeName);
     FUZZ_CHECK(!reportedTaken.contains(checked), "proposed a name reported as existing");
     // What the dialog saves when it adds the extension: never a taken name.
