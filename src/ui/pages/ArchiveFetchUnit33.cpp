@@ -181,13 +181,22 @@ void TForm33::startFetch() {
     fetch_->setEnabled(false);
     cancel_->setEnabled(true);
     // The fetcher lives and works on its own thread; what it tells comes back queued.
+    cancelled_ = false;
     thread_ = QThread::create([this, request] {
         fetch::ArchiveFetcher fetcher(request);
         connect(&fetcher, &fetch::ArchiveFetcher::progress, this,
                 [this](const fetch::FetchProgress& p) { showProgress(p); }, Qt::QueuedConnection);
-        fetcher_.store(&fetcher);
+        {
+            // A Cancel pressed before the fetcher existed still counts.
+            const std::lock_guard lock(fetcherMutex_);
+            fetcher_ = &fetcher;
+            if (cancelled_) fetcher.stop();
+        }
         const fetch::FetchSummary summary = fetcher.run();
-        fetcher_.store(nullptr);
+        {
+            const std::lock_guard lock(fetcherMutex_);
+            fetcher_ = nullptr;
+        }
         QMetaObject::invokeMethod(this, [this, summary] { summary_ = summary; }, Qt::QueuedConnection);
     });
     connect(thread_, &QThread::finished, this, &TForm33::finishFetch, Qt::QueuedConnection);
@@ -195,7 +204,9 @@ void TForm33::startFetch() {
 }
 
 void TForm33::cancelFetch() {
-    if (fetch::ArchiveFetcher* fetcher = fetcher_.load()) fetcher->stop();
+    const std::lock_guard lock(fetcherMutex_);
+    cancelled_ = true;
+    if (fetcher_ != nullptr) fetcher_->stop();
 }
 
 void TForm33::showProgress(const fetch::FetchProgress& p) {

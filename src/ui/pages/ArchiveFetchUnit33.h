@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "fetch/ArchiveFetcher.h"
 #include "ui/app/Page.h"
@@ -60,7 +61,10 @@ private:
     bool directoryTouched_ = false;
 
     QThread* thread_ = nullptr;
-    std::atomic<fetch::ArchiveFetcher*> fetcher_{nullptr};
+    // The fetcher of the running fetch, on its thread; guarded, since Cancel reaches it from here.
+    std::mutex fetcherMutex_;
+    fetch::ArchiveFetcher* fetcher_ = nullptr;
+    bool cancelled_ = false;
     fetch::FetchSummary summary_;
     qint64 startedMs_ = 0;
 };
