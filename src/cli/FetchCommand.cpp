@@ -58,18 +58,6 @@ bool parseSols(const std::string& text, int& first, int& last) {
     return number(a, first) && number(b, last) && first <= last;
 }
 
-std::string humanBytes(double bytes) {
-    const char* units[] = {"B", "KB", "MB", "GB"};
-    int unit = 0;
-    while (bytes >= 1000 && unit < 3) {
-        bytes /= 1000;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
-    return text;
-}
-
 }  // namespace
 
 const char* fetchCommandUsage() { return kUsage; }
@@ -155,7 +143,7 @@ int runFetchCommand(const std::vector<std::string>& args) {
             line = "searching the index (" + std::to_string(p.indexRequests) + " requests)";
         } else {
             line = std::to_string(p.productsDone) + " of " + std::to_string(p.productsTotal) + " products, " +
-                   humanBytes(static_cast<double>(p.bytes)) + ", " + humanBytes(rate) + "/s";
+                   fetch::byteSizeText(static_cast<double>(p.bytes)).toStdString() + ", " + fetch::byteSizeText(rate).toStdString() + "/s";
             if (p.productsDone > 0 && p.productsDone < p.productsTotal)
                 line += ", about " + std::to_string(static_cast<int>(seconds / p.productsDone *
                                                                     (p.productsTotal - p.productsDone))) + " s left";

@@ -74,6 +74,16 @@ QString wholenessProblem(const QByteArray& bytes, bool edr) {
 
 }  // namespace
 
+QString byteSizeText(double bytes) {
+    const char* units[] = {"B", "KB", "MB", "GB"};
+    int unit = 0;
+    while (bytes >= 1000 && unit < 3) {
+        bytes /= 1000;
+        ++unit;
+    }
+    return QString::number(bytes, 'f', unit == 0 ? 0 : 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
+}
+
 // One product on its way: the reply under way, the ".part" file it goes into, the tries left.
 struct ArchiveFetcher::Transfer {
     archive::IndexRow row;

@@ -54,6 +54,9 @@ struct FetchSummary {
     bool ok() const { return failed == 0 && !stopped; }
 };
 
+// "152.1 KB", "3.4 MB": sizes and rates as the fetch reports them.
+QString byteSizeText(double bytes);
+
 class ArchiveFetcher : public QObject {
     Q_OBJECT
 public:

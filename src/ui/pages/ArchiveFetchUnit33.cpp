@@ -24,20 +24,6 @@
 
 namespace keldar::ui {
 
-namespace {
-
-QString sizeText(double bytes) {
-    const char* units[] = {"B", "KB", "MB", "GB"};
-    int unit = 0;
-    while (bytes >= 1000 && unit < 3) {
-        bytes /= 1000;
-        ++unit;
-    }
-    return QString::number(bytes, 'f', unit == 0 ? 0 : 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
-}
-
-}  // namespace
-
 TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
     : Page(workbench, platform, QStringLiteral("TForm33"), QStringLiteral("Fetch from the PDS archive"), QSize(520, 420),
            ScreenFitMode::Full) {
@@ -220,8 +206,8 @@ void TForm33::showProgress(const fetch::FetchProgress& p) {
     status_->setText(QStringLiteral("%1 of %2 products, %3 at %4/s")
                          .arg(p.productsDone)
                          .arg(p.productsTotal)
-                         .arg(sizeText(static_cast<double>(p.bytes)))
-                         .arg(sizeText(p.bytes / seconds)));
+                         .arg(fetch::byteSizeText(static_cast<double>(p.bytes)))
+                         .arg(fetch::byteSizeText(p.bytes / seconds)));
 }
 
 void TForm33::finishFetch() {
