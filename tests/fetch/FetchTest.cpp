@@ -186,7 +186,7 @@ TEST_F(Fetch, UsageErrors) {
 TEST_F(Fetch, TheReadmesParallelExampleRunsOnThisMachine) {
     if (std::system("command -v parallel >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel is not installed";
     const std::string cli = KELDAR_CLI;
-    const std::string command = "cd '" + dir_.string() + "' && printf '1\\n77\\n300\\n' | parallel -S : --jobs 2 " +
+    const std::string command = "cd '" + dir_.string() + "' && printf '1\\n77\\n300\\n' | parallel --will-cite -S : --jobs 2 " +
                                 "--return anaglyphs-{} '" + cli + " fetch spirit {} sol-{} --camera navcam --base " + base_ +
                                 " && " + cli + " anaglyphs sol-{} anaglyphs-{}' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
