@@ -24,89 +24,104 @@ std::optional<FileStamp> fileStampOf(const std::string& path) {
     return fileStampOf(info);
 }
 
-PicturePrefetch::PicturePrefetch(Reader read) : read_(std::move(read)), worker_([this] { run(); }) {}
+PicturePrefetch::PicturePrefetch(Reader read)
+    : shared_([&read] {
+          auto shared = std::make_shared<Shared>();
+          shared->read = std::move(read);
+          return shared;
+      }()),
+      worker_([shared = shared_] { shared->run(); }) {}
 
 PicturePrefetch::~PicturePrefetch() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
+    Shared& s = *shared_;
+    std::unique_lock lock(s.mutex);
+    s.stopping = true;
+    s.changed.notify_all();
+    // A read under way is waited for a while only; a worker stuck in one is let go, and the
+    // state it shares goes with it when it ends.
+    const bool exited = s.changed.wait_for(lock, kLongestWait, [&] { return s.exited; });
+    lock.unlock();
+    if (exited) worker_.join();
+    else worker_.detach();
 }
 
 void PicturePrefetch::request(const std::string& path, const std::vector<ViewTarget>& views) {
+    Shared& s = *shared_;
     {
-        const std::lock_guard lock(mutex_);
-        const bool reading = running_ == path && runningGeneration_ == generation_;
-        if ((done_ && done_->path == path) || reading || (pending_ && pending_->path == path)) return;
-        dropLocked();
-        pending_ = Job{path, views};
+        const std::lock_guard lock(s.mutex);
+        const bool reading = s.running == path && s.runningGeneration == s.generation;
+        if ((s.done && s.done->path == path) || reading || (s.pending && s.pending->path == path)) return;
+        s.dropLocked();
+        s.pending = Job{path, views};
     }
-    changed_.notify_all();
+    s.changed.notify_all();
 }
 
 std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp) {
-    std::unique_lock lock(mutex_);
+    Shared& s = *shared_;
+    std::unique_lock lock(s.mutex);
     // A read not yet begun is quicker done by the caller than waited for; one under way is
     // waited for a while only, so a read that hangs (a slow or dead file system) cannot take
     // the caller with it: the caller then reads the file itself and meets the trouble there.
-    const bool finished = changed_.wait_for(lock, kLongestWait, [&] {
-        return running_ != path || runningGeneration_ != generation_;
+    const bool finished = s.changed.wait_for(lock, kLongestWait, [&] {
+        return s.running != path || s.runningGeneration != s.generation;
     });
     std::optional<PreparedPicture> taken;
     if (!finished) {
-        dropLocked();
+        s.dropLocked();
         return taken;
     }
-    if (done_ && done_->path == path && done_->stamp == stamp) taken = std::move(done_->prepared);
-    dropLocked();
+    if (s.done && s.done->path == path && s.done->stamp == stamp) taken = std::move(s.done->prepared);
+    s.dropLocked();
     return taken;
 }
 
 void PicturePrefetch::clear() {
-    const std::lock_guard lock(mutex_);
-    dropLocked();
+    const std::lock_guard lock(shared_->mutex);
+    shared_->dropLocked();
 }
 
 void PicturePrefetch::waitIdle() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return running_.empty() && !pending_; });
+    Shared& s = *shared_;
+    std::unique_lock lock(s.mutex);
+    s.changed.wait(lock, [&] { return s.running.empty() && !s.pending; });
 }
 
-void PicturePrefetch::dropLocked() {
-    ++generation_;
-    pending_.reset();
-    done_.reset();
+void PicturePrefetch::Shared::dropLocked() {
+    ++generation;
+    pending.reset();
+    done.reset();
 }
 
-void PicturePrefetch::run() {
-    std::unique_lock lock(mutex_);
+void PicturePrefetch::Shared::run() {
+    std::unique_lock lock(mutex);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || pending_.has_value(); });
-        if (stopping_) return;
-        const Job job = std::move(*pending_);
-        pending_.reset();
-        running_ = job.path;
-        runningGeneration_ = generation_;
+        changed.wait(lock, [&] { return stopping || pending.has_value(); });
+        if (stopping) break;
+        const Job job = std::move(*pending);
+        pending.reset();
+        running = job.path;
+        runningGeneration = generation;
         lock.unlock();
-        std::optional<Done> done;
+        std::optional<Done> prepared;
         try {
-            done = prepare(job);
+            prepared = prepare(job);
         } catch (...) {
             // Out of memory or the like: the walk reads the file itself and meets the error there.
         }
         lock.lock();
-        if (done && runningGeneration_ == generation_) done_ = std::move(done);
-        running_.clear();
-        changed_.notify_all();
+        if (prepared && runningGeneration == generation) done = std::move(prepared);
+        running.clear();
+        changed.notify_all();
     }
+    exited = true;
+    changed.notify_all();
 }
 
-std::optional<PicturePrefetch::Done> PicturePrefetch::prepare(const Job& job) const {
+std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepare(const Job& job) const {
     const std::optional<FileStamp> before = fileStampOf(job.path);
     if (!before) return std::nullopt;
-    imaging::ImageResult result = read_(job.path);
+    imaging::ImageResult result = read(job.path);
     // Changed while it was read: what was read may be neither version.
     if (fileStampOf(job.path) != before) return std::nullopt;
     Done done{job.path, *before, {}};

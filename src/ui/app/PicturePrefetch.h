@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -84,19 +85,24 @@ private:
         FileStamp stamp;
         PreparedPicture prepared;
     };
-    void run();
-    std::optional<Done> prepare(const Job& job) const;
-    void dropLocked();
-
-    Reader read_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::optional<Job> pending_;
-    std::string running_;  // the path being read, "" when none
-    std::uint64_t runningGeneration_ = 0;
-    std::uint64_t generation_ = 0;  // a read started in an older one is not kept
-    std::optional<Done> done_;
-    bool stopping_ = false;
+    // What the worker shares with the object: held by both, so that a worker still stuck in a
+    // read when the object goes (a file system that never answers) can be let go with it.
+    struct Shared {
+        Reader read;
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::optional<Job> pending;
+        std::string running;  // the path being read, "" when none
+        std::uint64_t runningGeneration = 0;
+        std::uint64_t generation = 0;  // a read started in an older one is not kept
+        std::optional<Done> done;
+        bool stopping = false;
+        bool exited = false;
+        void run();
+        std::optional<Done> prepare(const Job& job) const;
+        void dropLocked();
+    };
+    std::shared_ptr<Shared> shared_;
     std::thread worker_;  // last: started once everything it uses is there
 };
 
