@@ -19,7 +19,13 @@
 namespace keldar::testing {
 namespace {
 
-class ArchiveFetchPage : public WorkbenchTest {};
+class ArchiveFetchPage : public WorkbenchTest {
+protected:
+    void SetUp() override {
+        WorkbenchTest::SetUp();
+        if (std::string(PYTHON).empty()) GTEST_SKIP() << "no Python 3 for the local archive server";
+    }
+};
 
 TEST_F(ArchiveFetchPage, TheFetchPageFetchesOffTheUserInterfaceThreadAndTheMainWindowEntersTheDirectory) {
     const QString home = makeDirectory(QStringLiteral("home"));
