@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* sub : {"identifier", "image_readers", "pds", "save_names", "utf8"}) fs::create_directories(root / sub);
+    for (const char* sub : {"identifier", "image_readers", "pds", "save_names", "utf8", "archive_index"}) fs::create_directories(root / sub);
 
     // Product names: both rovers, every camera, left/right/mono eyes, the "-" suffix of a
     // made product, an extension, a path, a short and a non-numeric clock.
@@ -205,5 +205,16 @@ int main(int argc, char** argv) {
     writeSeed(root / "utf8", "ascii", std::string("1P128287905EFF0000P2303L2M1.JPG"));
     writeSeed(root / "utf8", "mixed", std::string("Sol \xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\xB4 \xED\x9F\xBF"));
     writeSeed(root / "utf8", "bad", std::string("\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x82"));
+    // An index label of three columns, "\\x" closing it, then one of its records.
+    writeSeed(root / "archive_index", "index",
+              std::string("PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = 60\r\n"
+                          "FILE_RECORDS = 3\r\nOBJECT = INDEX_TABLE\r\n  ROW_BYTES = 60\r\n"
+                          "  OBJECT = COLUMN\r\n    NAME = PATH_NAME\r\n    DATA_TYPE = CHARACTER\r\n"
+                          "    START_BYTE = 2\r\n    BYTES = 4\r\n  END_OBJECT = COLUMN\r\n"
+                          "  OBJECT = COLUMN\r\n    NAME = FILE_NAME\r\n    DATA_TYPE = CHARACTER\r\n"
+                          "    START_BYTE = 9\r\n    BYTES = 36\r\n  END_OBJECT = COLUMN\r\n"
+                          "  OBJECT = COLUMN\r\n    NAME = PLANET_DAY_NUMBER\r\n    DATA_TYPE = ASCII_INTEGER\r\n"
+                          "    START_BYTE = 47\r\n    BYTES = 4\r\n  END_OBJECT = COLUMN\r\n"
+                          "END_OBJECT = INDEX_TABLE\r\nEND\r\n\\x\"/a/\"   \"2n127531276eff0300p1512l0m1.img\"    0077"));
     return 0;
 }

@@ -155,7 +155,13 @@ std::string IndexRow::productId() const {
         id = text("FILE_NAME");
         if (const std::size_t dot = id.find('.'); dot != std::string::npos) id.resize(dot);
     }
-    return upper(id);
+    id = upper(id);
+    // The identifier names files here and there: 27 letters, digits or "_", nothing else (no
+    // "/", no "..", nothing a path could be made of).
+    const bool valid = id.size() == 27 && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    });
+    return valid ? id : std::string();
 }
 
 std::optional<int> IndexRow::sol() const {
@@ -166,7 +172,7 @@ std::optional<int> IndexRow::sol() const {
 
 bool matches(const ProductQuery& query, const IndexRow& row) {
     const std::string id = row.productId();
-    if (id.size() < 27) return false;
+    if (id.empty()) return false;
     const decode::DecodedIdentifier d = decode::decodeProductIdentifier(id);
     const std::optional<int> sol = row.sol();
     if (!sol || *sol < query.firstSol || *sol > query.lastSol) return false;
@@ -216,11 +222,22 @@ std::string dataPath(int rover, const IndexRow& row) {
     std::string path = row.text("PATH_NAME");
     const std::string file = row.text("FILE_NAME");
     if (roverFolder.empty() || path.empty() || file.empty() || file.find('/') != std::string::npos) return {};
-    // The path must stay inside the archive: no "..", no empty steps.
-    if (path.find("..") != std::string::npos) return {};
     while (!path.empty() && path.front() == '/') path.erase(0, 1);
     if (!path.empty() && path.back() != '/') path += '/';
-    return std::string(roverFolder) + "/" + path + file;
+    // The path must stay inside the archive: plain names only, no "." or ".." steps.
+    const std::string whole = path + file;
+    std::size_t start = 0;
+    while (start <= whole.size()) {
+        const std::size_t end = std::min(whole.find('/', start), whole.size());
+        const std::string_view step(whole.data() + start, end - start);
+        const bool plain = !step.empty() && step != "." && step != ".." &&
+                           std::all_of(step.begin(), step.end(), [](char c) {
+                               return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '-' || c == '.';
+                           });
+        if (!plain) return {};
+        start = end + 1;
+    }
+    return std::string(roverFolder) + "/" + whole;
 }
 
 std::vector<char> volumeCameras(const std::vector<char>& cameras) {
@@ -275,13 +292,24 @@ std::string detachedLabel(const IndexRow& row, const std::string& productFile) {
     text += "/* The product's row of the archive index (edrindex.tab), as fetched. */\r\n";
     text += "^PRODUCT                     = \"" + productFile + "\"\r\n";
     for (const auto& [column, value] : row.fields()) {
+        // A keyword is letters, digits and "_"; whatever else a label gave its column goes.
         std::string name = column.name;
+        for (char& c : name)
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) c = '_';
+        const bool reserved = name == "OBJECT" || name == "END_OBJECT" || name == "GROUP" || name == "END_GROUP" ||
+                              name == "END";  // words that shape a label
+        if (name.empty() || name.front() < 'A' || name.front() > 'Z' || reserved) name.insert(0, "COLUMN_");
         name.resize(std::max<std::size_t>(name.size(), 29), ' ');
-        // Text and times are quoted; numbers stand as they are.
-        const bool quote = column.type == ColumnType::Character || column.type == ColumnType::Other;
+        // Text is quoted, and so is any value that is not a plain number or time.
         std::string shown = value;
         std::replace(shown.begin(), shown.end(), '"', '\'');
-        text += name + " = " + (quote ? "\"" + shown + "\"" : (shown.empty() ? std::string("\"\"") : shown)) + "\r\n";
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+        const bool plain = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '+' || c == '-' || c == ':' || c == '_';
+        });
+        const bool quote = column.type == ColumnType::Character || column.type == ColumnType::Other || !plain;
+        text += name + " = " + (quote ? "\"" + shown + "\"" : shown) + "\r\n";
     }
     text += "END\r\n";
     return text;

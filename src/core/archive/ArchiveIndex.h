@@ -56,7 +56,8 @@ public:
     // columns, so it outlives the table it was read with.
     const std::vector<std::pair<IndexColumn, std::string>>& fields() const { return fields_; }
 
-    // The product identifier in upper case: PRODUCT_ID, or the file name without extension.
+    // The product identifier in upper case: PRODUCT_ID, or the file name without extension;
+    // "" unless it is 27 letters, digits or "_" (an index row cannot name a path this way).
     std::string productId() const;
     // PLANET_DAY_NUMBER; nullopt when it is not a number.
     std::optional<int> sol() const;

@@ -124,6 +124,9 @@ TEST(ArchiveIndexTest, TheQueryTakesRoverCamerasSolsEyeAndFilter) {
         {"2n127531276eff0300p1512r0m1", 11, false}, {"short", 11, false},
     };
     for (const auto& c : cases) EXPECT_EQ(matches(query, row(c.id, c.sol)), c.wanted) << c.id << " sol " << c.sol;
+    // An identifier that could make a path names no product.
+    for (const std::string bad : {"2n127531276eff0300p1512l0m1/../x", "../127531276eff0300p1512l0m1"})
+        EXPECT_EQ(row(bad, 11).productId(), "") << bad;
     query.filter = '4';
     EXPECT_TRUE(matches(query, row("2p127531276eff0300p1512l4m1", 10)));
     EXPECT_FALSE(matches(query, row("2p127531276eff0300p1512l5m1", 10)));
