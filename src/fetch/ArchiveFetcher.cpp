@@ -32,6 +32,8 @@ constexpr int kStopPollMilliseconds = 50;
 // Records read at once after the start of the sols wanted: a sol's worth first, more after.
 constexpr qint64 kFirstBlockRecords = 512;
 constexpr qint64 kLargestBlockRecords = 8192;
+// What a label or a block of records can be, at the most.
+constexpr qint64 kLargestAnswerBytes = qint64{64} << 20;
 // Every camera volume of a rover, when the query names none.
 const std::vector<char> kAllVolumes = {'P', 'N', 'F', 'M', 'E'};
 
@@ -114,8 +116,10 @@ QString ArchiveFetcher::productFileName(const archive::IndexRow& row, bool edr, 
     return id + (edr ? QStringLiteral(".IMG") : QStringLiteral(".JPG"));
 }
 
-QString ArchiveFetcher::get(const QString& url, QByteArray& body, qint64 from, qint64 length) {
+QString ArchiveFetcher::get(const QString& url, QByteArray& body, qint64 from, qint64 length,
+                            const std::function<void(const QByteArray&)>& stream) {
     QString problem;
+    qint64 delivered = 0;  // streamed so far: a new try asks for the rest
     for (int attempt = 0; attempt < request_.attempts; ++attempt) {
         if (stopping_.load()) return QStringLiteral("stopped");
         if (attempt > 0) {
@@ -125,23 +129,60 @@ QString ArchiveFetcher::get(const QString& url, QByteArray& body, qint64 from, q
         }
         QNetworkRequest request{QUrl(url)};
         request.setTransferTimeout(kTransferTimeoutMilliseconds);
-        if (from >= 0) request.setRawHeader("Range", rangeHeader(from, length));
+        const qint64 start = stream ? delivered : from;
+        if (start > 0 || from >= 0) request.setRawHeader("Range", rangeHeader(std::max<qint64>(start, 0), length));
         QNetworkReply* reply = network_->get(request);
         ++progress_.indexRequests;
+        body.clear();
+        QString tooLarge;
         QEventLoop loop;
         QTimer poll;
         connect(&poll, &QTimer::timeout, &loop, [&] {
             if (stopping_.load()) reply->abort();
         });
         poll.start(kStopPollMilliseconds);
+        qint64 skip = 0;  // a server that ignores the range sends again what was streamed
+        connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+            if (stream && statusOf(reply) == 200) skip = delivered;
+        });
+        connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+            const int status = statusOf(reply);
+            if ((status != 200 && status != 206) || !reply->isOpen()) return;
+            QByteArray chunk = reply->readAll();
+            if (stream) {
+                const qint64 dropped = std::min<qint64>(skip, chunk.size());
+                skip -= dropped;
+                chunk.remove(0, dropped);
+                delivered += chunk.size();
+                progress_.bytes += chunk.size();
+                stream(chunk);
+                return;
+            }
+            body += chunk;
+            // Labels and record blocks are small: an answer far larger is not what was asked for.
+            if (body.size() > kLargestAnswerBytes) {
+                tooLarge = url + QStringLiteral(": the answer is larger than %1").arg(byteSizeText(kLargestAnswerBytes));
+                reply->abort();
+            }
+        });
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
         const int status = statusOf(reply);
-        body = reply->isOpen() ? reply->readAll() : QByteArray();
+        if (reply->isOpen() && (status == 200 || status == 206)) {
+            const QByteArray rest = reply->readAll();
+            if (stream) {
+                const qint64 dropped = std::min<qint64>(skip, rest.size());
+                delivered += rest.size() - dropped;
+                stream(rest.mid(dropped));
+            } else {
+                body += rest;
+            }
+        }
         const QNetworkReply::NetworkError error = reply->error();
         const QString errorText = reply->errorString();
         reply->deleteLater();
         if (stopping_.load()) return QStringLiteral("stopped");
+        if (!tooLarge.isEmpty()) return tooLarge;
         if (status == 404) return url + QStringLiteral(": not found (HTTP 404)");
         if (error != QNetworkReply::NoError || status >= 500 || status == 0) {
             problem = url + QStringLiteral(": ") + (status >= 400 ? QStringLiteral("HTTP %1").arg(status) : errorText);
@@ -231,13 +272,22 @@ bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows,
         // The order does not hold: the index is read once from end to end.
         summary.indexStreamed = true;
         rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
-        QByteArray whole;
-        if (const QString error = get(tableUrl, whole); !error.isEmpty()) {
+        // Streamed: records are taken as they arrive, never the whole index in memory.
+        QByteArray pending;
+        QByteArray unused;
+        const QString error = get(tableUrl, unused, -1, -1, [&](const QByteArray& chunk) {
+            pending += chunk;
+            qint64 at = 0;
+            for (; at + rowBytes <= pending.size(); at += rowBytes)
+                keep(std::string_view(pending.constData() + at, static_cast<std::size_t>(rowBytes)));
+            pending.remove(0, at);
+            emit progress(progress_);
+        });
+        if (!error.isEmpty()) {
             summary.failures << QStringLiteral("index: ") + error;
             return false;
         }
-        for (qint64 at = 0; at + 1 < whole.size(); at += rowBytes) keep(std::string_view(whole.constData() + at,
-                                                                                  std::min<qint64>(rowBytes, whole.size() - at)));
+        if (pending.size() > 1) keep(std::string_view(pending.constData(), static_cast<std::size_t>(pending.size())));
     }
     return true;
 }

@@ -79,8 +79,11 @@ private:
     struct Transfer;
     bool findRows(char camera, std::vector<archive::IndexRow>& rows, FetchSummary& summary);
     void fetchProducts(const std::vector<archive::IndexRow>& rows, FetchSummary& summary);
-    // One GET, waited for: the body, or an error text. A range asks for those bytes only.
-    QString get(const QString& url, QByteArray& body, qint64 from = -1, qint64 length = -1);
+    // One GET, waited for: the body, or an error text. A range asks for those bytes only. With
+    // `stream` the body is handed over as it comes instead (a try after a failure asks for
+    // the rest).
+    QString get(const QString& url, QByteArray& body, qint64 from = -1, qint64 length = -1,
+                const std::function<void(const QByteArray&)>& stream = {});
 
     FetchRequest request_;
     QNetworkAccessManager* network_ = nullptr;

@@ -3,7 +3,8 @@
 127.0.0.1 with HTTP Range requests, and misbehaves on request. Faults are read from
 ROOT/.faults.json before every request, so a test can change them while the server runs:
   {"fail": {"/path": 3}}        answer 500 to the next 3 requests of /path
-  {"drop": {"/path": 1000}}     send the headers of the whole file, then close after 1000 bytes (once)
+  {"drop": {"/path": 1000}}     to the next request of /path without a Range: send the headers of the
+                                whole file, then close after 1000 bytes (once)
   {"latency_ms": 200}           wait before every answer
 Every request is appended to ROOT/.requests.log as "METHOD PATH RANGE". Prints "PORT n" once
 it listens."""
@@ -45,7 +46,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 log.write("GET %s %s\n" % (path, ask))
             f = faults()
             fail = f.get("fail", {})
-            drop = f.get("drop", {}).get(path)
+            drop = f.get("drop", {}).get(path) if not ask else None
             if fail.get(path, 0) > 0:
                 fail[path] -= 1
                 save_faults(f)
