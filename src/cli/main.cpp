@@ -10,6 +10,7 @@
 #include "cli/WhenCommand.h"
 #include "cli/LabelCommand.h"
 #include "cli/FetchCommand.h"
+#include "cli/PanoramaCommand.h"
 #include "core/sample/SampleDirectory.h"
 
 namespace {
@@ -21,7 +22,7 @@ void printUsage(std::ostream& out)
            "the labels of their PDS image files.\n\n"
            "Commands:\n"
         << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
-        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage() << keldar::cli::fetchCommandUsage()
+        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage() << keldar::cli::fetchCommandUsage() << keldar::cli::panoramaCommandUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -76,6 +77,8 @@ int main(int argc, char** argv)
             return keldar::cli::runCompositeCommand(args);
         if (command == "sunset")
             return keldar::cli::runSunsetCommand(args);
+        if (command == "panorama")
+            return keldar::cli::runPanoramaCommand(args);
         if (command == "label")
             return keldar::cli::runLabelCommand(args);
         if (command == "make-sample")

@@ -68,6 +68,20 @@ const std::string kSpiritMi = productId('2', 'M', kSpiritMiClock, "EFF", "31", "
 const std::string kSpiritPairL = productId('2', 'N', kSpiritPairClock, "EFF", "03", "00", "P1512", 'L', '0');
 const std::string kSpiritPairR = productId('2', 'N', kSpiritPairClock, "EFF", "03", "00", "P1512", 'R', '0');
 const std::string kSpiritHills = productId('2', 'N', kSpiritHillsClock, "EFF", "66", "00", "P1706", 'L', '0');
+
+constexpr float kPanoramaFirstAzimuth = 70.0f;
+constexpr float kPanoramaStep = 36.0f;  // a 45-degree frame overlaps the next by a fifth
+constexpr float kPanoramaPitch = -10.0f;  // degrees: the mast looks a little down
+// Spirit, sol 48: a NAVCAM stereo panorama, one frame of each eye every 36 degrees of azimuth.
+const long long kSpiritPanoramaClock = clockOnSol(kSpiritLanding, 48, 2100);
+constexpr int kPanoramaSeconds = 27;  // between frames of the sequence
+std::string panoramaFrame(int i, char eye) {
+    return productId('2', 'N', kSpiritPanoramaClock + i * kPanoramaSeconds, "EFF", "47", "00", "P0730", eye, '0');
+}
+// Pointing as the label reports it: the mast's azimuth and elevation come back within a few
+// tenths of a degree of where the camera looked, as they do on the rover.
+constexpr float kPanoramaAzimuthError[kPanoramaFrames] = {0.3f, -0.2f, 0.1f, -0.4f, 0.25f, -0.1f, 0.35f, -0.3f};
+constexpr float kPanoramaElevationError[kPanoramaFrames] = {0.1f, -0.15f, 0.2f, 0.0f, -0.1f, 0.15f, -0.2f, 0.05f};
 // Anaglyph settings suffix and counter as the workbench writes them when it saves one.
 const std::string kSpiritAnaglyph = kSpiritPairL + "-B30C16M50-01";
 const char* const kPictureName = "IMG_0001.jpg";
@@ -307,6 +321,43 @@ std::string labelText() {
     return t;
 }
 
+float panoramaElevation() { return kPanoramaPitch; }
+
+// A detached label as the archive fetch writes it: the product's row of the index.
+std::string panoramaLabelText(int i, char eye) {
+    const std::string id = panoramaFrame(i, eye);
+    const long long clock = kSpiritPanoramaClock + i * kPanoramaSeconds;
+    char az[32], el[32];
+    std::snprintf(az, sizeof az, "%.3f", static_cast<double>(kPanoramaFirstAzimuth + kPanoramaStep * static_cast<float>(i) +
+                                                            kPanoramaAzimuthError[i]));
+    std::snprintf(el, sizeof el, "%.3f", static_cast<double>(panoramaElevation() + kPanoramaElevationError[i]));
+    std::string t;
+    auto line = [&t](const std::string& key, const std::string& value) {
+        std::string k = key;
+        k.resize(std::max<std::size_t>(k.size(), 29), ' ');
+        t += k + " = " + value + "\r\n";
+    };
+    t += "PDS_VERSION_ID                = PDS3\r\n";
+    t += "/* Synthetic sample label: the picture it describes was rendered by Keldar */\r\n";
+    line("^PRODUCT", "\"" + id + ".JPG\"");
+    line("INSTRUMENT_HOST_ID", "\"MER2\"");
+    line("INSTRUMENT_ID", eye == 'L' ? "\"NAVCAM_LEFT\"" : "\"NAVCAM_RIGHT\"");
+    line("PRODUCT_ID", "\"" + id + "\"");
+    line("PLANET_DAY_NUMBER", "48");
+    line("START_TIME", clockToUtc(clock));
+    line("SPACECRAFT_CLOCK_START_COUNT", "\"" + std::to_string(clock) + ".000\"");
+    line("SEQUENCE_ID", "\"P0730\"");
+    line("LINES", std::to_string(kSide));
+    line("LINE_SAMPLES", std::to_string(kSide));
+    line("FRAME_ID", eye == 'L' ? "\"LEFT\"" : "\"RIGHT\"");
+    line("AZIMUTH_FOV", "45.000");
+    line("ELEVATION_FOV", "45.000");
+    line("SITE_INSTRUMENT_AZIMUTH", az);
+    line("SITE_INSTRUMENT_ELEVATION", el);
+    t += "END\r\n";
+    return t;
+}
+
 // ---- Writing ------------------------------------------------------------------------------
 
 // A directory of the sample must be a real one: a symbolic link would let the files
@@ -400,6 +451,17 @@ std::vector<SampleEntry> sampleEntries() {
         {kSpiritHills + ".JPG", K::Product, kSide, kSide, false, "Spirit NAVCAM left eye in the hills, sol 512"},
         {kPictureName, K::Picture, kPictureW, kPictureH, true, "a colour picture whose name is not a product identifier"},
     };
+    // The panorama frames follow the sol 13 pair in the listing (their clock is later).
+    auto at = std::find_if(e.begin(), e.end(), [](const SampleEntry& x) { return x.name == kSpiritHills + ".JPG"; });
+    std::vector<SampleEntry> pano;
+    for (int i = 0; i < kPanoramaFrames; ++i)
+        for (char eye : {'L', 'R'}) {
+            const std::string what = std::string("Spirit NAVCAM ") + (eye == 'L' ? "left" : "right") +
+                                     " eye, sol 48, frame " + std::to_string(i + 1) + " of the stereo panorama P0730";
+            pano.push_back({panoramaFrame(i, eye) + ".JPG", K::Product, kSide, kSide, false, what});
+            pano.push_back({panoramaFrame(i, eye) + ".LBL", K::Label, 0, 0, false, "detached label of " + what});
+        }
+    e.insert(at, pano.begin(), pano.end());
     return e;
 }
 
@@ -407,6 +469,20 @@ std::vector<std::string> sampleImageNames() {
     std::vector<std::string> names;
     for (const SampleEntry& e : sampleEntries()) names.push_back(e.name);
     return names;
+}
+
+SamplePanorama samplePanorama() {
+    SamplePanorama p;
+    p.sequence = "P0730";
+    for (int i = 0; i < kPanoramaFrames; ++i) {
+        p.left.push_back(panoramaFrame(i, 'L') + ".JPG");
+        p.right.push_back(panoramaFrame(i, 'R') + ".JPG");
+        p.azimuths.push_back(static_cast<double>(kPanoramaFirstAzimuth + kPanoramaStep * static_cast<float>(i)));
+    }
+    p.elevation = static_cast<double>(panoramaElevation());
+    p.fieldOfView = 45.0;
+    p.frameSide = kSide;
+    return p;
 }
 
 std::vector<std::string> sampleDirectories() {
@@ -511,6 +587,26 @@ std::string writeSampleDirectory(const std::string& dir, std::vector<std::string
         const Terrain t(s);
         hills = roverFrame(renderView(t, navcam(300.0f, 0.22f)), 23);
         put(hills, kSpiritHills + ".JPG");
+    }
+    // Spirit, sol 48: the stereo panorama, frames rendered from one mast position.
+    {
+        SceneParams s = gusev(748);
+        s.hillAmplitude = 40.0f;
+        s.hillStart = 40.0f;
+        s.hillEnd = 220.0f;
+        const Terrain t(s);
+        for (int i = 0; i < kPanoramaFrames && err.empty(); ++i) {
+            CameraParams c = navcam(kPanoramaFirstAzimuth + kPanoramaStep * static_cast<float>(i), 0.5f);
+            put(roverFrame(renderTiltedView(t, c, kPanoramaPitch), 40u + 2u * static_cast<unsigned>(i)),
+                panoramaFrame(i, 'L') + ".JPG");
+            c.baseline = kNavcamBaseline;
+            put(roverFrame(renderTiltedView(t, c, kPanoramaPitch), 41u + 2u * static_cast<unsigned>(i)),
+                panoramaFrame(i, 'R') + ".JPG");
+            for (char eye : {'L', 'R'}) {
+                const std::string text = panoramaLabelText(i, eye);
+                if (err.empty()) err = writeBytes(root / (panoramaFrame(i, eye) + ".LBL"), text.data(), text.size(), kept);
+            }
+        }
     }
     if (!err.empty()) return err;
 

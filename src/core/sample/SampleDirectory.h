@@ -40,6 +40,20 @@ struct SampleEntry {
 };
 std::vector<SampleEntry> sampleEntries();
 
+// The stereo panorama sequence of the sample: NAVCAM frames of both eyes at known azimuths,
+// each beside a detached label that gives its pointing a little off, as the rover's did.
+inline constexpr int kPanoramaFrames = 8;
+struct SamplePanorama {
+    std::string sequence;          // "P0730"
+    std::vector<std::string> left;   // file names, in the order they were taken
+    std::vector<std::string> right;
+    std::vector<double> azimuths;    // degrees clockwise from north the camera looked at
+    double elevation = 0.0;          // degrees of the frame centre above the horizon
+    double fieldOfView = 45.0;       // degrees across a frame
+    int frameSide = 512;             // pixels
+};
+SamplePanorama samplePanorama();
+
 // Subdirectories (relative, '/'-separated) that the sample creates, including empty ones.
 std::vector<std::string> sampleDirectories();
 

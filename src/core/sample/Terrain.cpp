@@ -435,6 +435,56 @@ Raster renderView(const Terrain& terrain, const CameraParams& cam) {
     return out;
 }
 
+Raster renderTiltedView(const Terrain& terrain, const CameraParams& cam, float pitchDeg) {
+    const float W = static_cast<float>(cam.width), H = static_cast<float>(cam.height);
+    const float f = (W * 0.5f) / std::tan(radians(cam.hfovDeg) * 0.5f);
+    const float cp = std::cos(radians(pitchDeg)), sp = std::sin(radians(pitchDeg));
+    // Where the tilted camera's pixel (u, v) lies on the vertical image plane of the same
+    // pinhole: x and up over the horizontal forward distance.
+    auto onPlane = [&](float u, float v, float& px, float& pu) {
+        const float x = (u - W * 0.5f) / f, down = (v - H * 0.5f) / f;
+        const float forward = cp + down * sp;
+        px = x / forward;
+        pu = (sp - down * cp) / forward;
+    };
+    float maxX = 0.0f, maxUp = -1e9f, minUp = 1e9f;
+    for (int i = 0; i <= 64; ++i) {
+        const float t = static_cast<float>(i) / 64.0f;
+        const float edges[4][2] = {{t * W, 0.0f}, {t * W, H}, {0.0f, t * H}, {W, t * H}};
+        for (const auto& e : edges) {
+            float px = 0, pu = 0;
+            onPlane(e[0], e[1], px, pu);
+            maxX = std::max(maxX, std::fabs(px));
+            maxUp = std::max(maxUp, pu);
+            minUp = std::min(minUp, pu);
+        }
+    }
+    CameraParams plane = cam;
+    plane.width = 2 * static_cast<int>(std::ceil(f * maxX)) + 4;
+    plane.height = static_cast<int>(std::ceil(f * (maxUp - minUp))) + 4;
+    plane.hfovDeg = 2.0f * std::atan(static_cast<float>(plane.width) * 0.5f / f) * 180.0f / kPi;
+    const float planeTop = f * maxUp + 2.0f;  // rows from the top of the plane to its horizon
+    plane.horizonRow = planeTop / static_cast<float>(plane.height);
+    const Raster wide = renderView(terrain, plane);
+
+    Raster out(cam.width, cam.height);
+    for (int v = 0; v < cam.height; ++v)
+        for (int u = 0; u < cam.width; ++u) {
+            float px = 0, pu = 0;
+            onPlane(static_cast<float>(u) + 0.5f, static_cast<float>(v) + 0.5f, px, pu);
+            const float sx = static_cast<float>(plane.width) * 0.5f + f * px - 0.5f;
+            const float sy = planeTop - f * pu - 0.5f;
+            const int x0 = std::clamp(static_cast<int>(std::floor(sx)), 0, plane.width - 2);
+            const int y0 = std::clamp(static_cast<int>(std::floor(sy)), 0, plane.height - 2);
+            const float ax = std::clamp(sx - static_cast<float>(x0), 0.0f, 1.0f);
+            const float ay = std::clamp(sy - static_cast<float>(y0), 0.0f, 1.0f);
+            const Rgb top = mix(wide.at(x0, y0), wide.at(x0 + 1, y0), ax);
+            const Rgb bottom = mix(wide.at(x0, y0 + 1), wide.at(x0 + 1, y0 + 1), ax);
+            out.at(u, v) = mix(top, bottom, ay);
+        }
+    return out;
+}
+
 Raster renderMap(const Terrain& terrain, float cx, float cy, float metresPerPixel, int width, int height) {
     Raster out(width, height);
     const SceneParams& p = terrain.params();

@@ -140,6 +140,11 @@ struct CameraParams {
 // Renders a view; the result holds display values (gamma applied) in [0, 1].
 Raster renderView(const Terrain& terrain, const CameraParams& cam);
 
+// A true pinhole view tilted by `pitchDeg` (negative: down), principal point in the centre,
+// as a real mast camera takes it: rendered on the vertical image plane, then resampled.
+// `cam.horizonRow` is not used.
+Raster renderTiltedView(const Terrain& terrain, const CameraParams& cam, float pitchDeg);
+
 // Top-down shaded relief of the terrain for maps: `metresPerPixel` per pixel, centred on (cx, cy),
 // north up. Small rocks and roughness are left out at map scale.
 Raster renderMap(const Terrain& terrain, float cx, float cy, float metresPerPixel, int width, int height);
