@@ -163,25 +163,6 @@ std::string overlapMessage(const HuginProject& project, const FrameSelection& se
 
 }  // namespace
 
-std::vector<std::string> directoryPictures(const std::string& directory, std::string& error) {
-    error.clear();
-    std::vector<std::string> out;
-    std::error_code ec;
-    fs::directory_iterator it(directory, ec);
-    if (ec) {
-        error = "cannot read the directory \"" + directory + "\": " + ec.message();
-        return out;
-    }
-    for (const fs::directory_entry& e : it) {
-        std::error_code fec;
-        if (!e.is_regular_file(fec)) continue;
-        const std::string ext = upper(e.path().extension().string());
-        if (ext == ".JPG" || ext == ".JPEG" || ext == ".IMG" || ext == ".BMP") out.push_back(e.path().string());
-    }
-    std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
-    return out;
-}
-
 std::string missingTools() {
     std::vector<std::string> missing, packages;
     for (const Tool& t : kTools) {
@@ -391,6 +372,8 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     }
     stages.begin("anaglyph");
     imaging::buildAnaglyph(right.image, left.image, options.settings, r.image);
+    r.left = std::move(left.image);
+    r.right = right.image;
     stages.finish();
     return r;
 }

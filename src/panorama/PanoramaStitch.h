@@ -42,6 +42,7 @@ struct StageTime {
 
 struct PanoramaResult {
     imaging::ImageBuffer image;  // the panorama, or with `anaglyph` the anaglyph
+    imaging::ImageBuffer left, right;  // with `anaglyph`: the two eyes' panoramas it was made of
     FrameSelection selection;
     HuginProject geometry;         // as optimised: positions, canvas and crop
     std::vector<StageTime> times;  // wall time of each stage, in order
@@ -49,9 +50,6 @@ struct PanoramaResult {
     bool stopped = false;
     bool ok() const { return error.empty() && !stopped; }
 };
-
-// The pictures of `directory` (file names, sorted without regard to case), or an error.
-std::vector<std::string> directoryPictures(const std::string& directory, std::string& error);
 
 // "" when every tool is installed; else a message naming what is missing and the Debian
 // packages that bring it.

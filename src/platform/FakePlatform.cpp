@@ -72,6 +72,8 @@ bool FakePlatform::startProgram(const QString& program, const QStringList& argum
     return openSucceeds;
 }
 
+QString FakePlatform::findProgram(const QString& name) { return installedPrograms.value(name); }
+
 void FakePlatform::beep() { ++beeps; }
 void FakePlatform::pause(int milliseconds) {
     pauses.push_back(milliseconds);

@@ -2,6 +2,8 @@
 // A desktop for headless tests: boxes are recorded instead of shown, dialogs take their
 // answers from queues the test fills, nothing is started, printed or slept.
 
+#include <QMap>
+
 #include <deque>
 #include <functional>
 #include <vector>
@@ -39,6 +41,7 @@ public:
     bool confirmPrint = true;
     bool priorityAccepted = true;
     bool openSucceeds = true;
+    QMap<QString, QString> installedPrograms;  // name -> path that findProgram gives
     QString browserCommand;  // "": the desktop's default mechanism opens web pages
     QString zoneName = QStringLiteral("UTC");
     QDateTime localNow = QDateTime(QDate(2007, 6, 1), QTime(12, 0), Qt::LocalTime);
@@ -67,6 +70,7 @@ public:
     bool openDocument(const QString& pathOrUrl) override;
     QString registeredBrowserCommand() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    QString findProgram(const QString& name) override;
 
     void beep() override;
     void pause(int milliseconds) override;

@@ -45,6 +45,8 @@ public:
     virtual QString registeredBrowserCommand() = 0;
     // Starts a program without waiting for it. Returns false when it could not be started.
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // The installed program `name` through the search path of programs; "" when there is none.
+    virtual QString findProgram(const QString& name) = 0;
 
     virtual void beep() = 0;
     // Waits `milliseconds` without taking user input; the windows keep repainting.

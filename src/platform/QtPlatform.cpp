@@ -12,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimeZone>
 #include <QUrl>
@@ -82,6 +83,8 @@ QString QtPlatform::registeredBrowserCommand() {
     // mechanism (xdg-open behind QDesktopServices) picks the user's browser.
     return {};
 }
+
+QString QtPlatform::findProgram(const QString& name) { return QStandardPaths::findExecutable(name); }
 
 bool QtPlatform::startProgram(const QString& program, const QStringList& arguments) {
     // The program and its arguments go by their real bytes (a file name may hold any), and

@@ -22,6 +22,7 @@ public:
     bool openDocument(const QString& pathOrUrl) override;
     QString registeredBrowserCommand() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    QString findProgram(const QString& name) override;
 
     void beep() override;
     void pause(int milliseconds) override;

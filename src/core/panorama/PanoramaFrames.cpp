@@ -12,6 +12,8 @@
 
 namespace keldar::panorama {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 std::string upper(std::string s) {
@@ -20,7 +22,7 @@ std::string upper(std::string s) {
 }
 
 bool isPicture(const std::string& path) {
-    const std::string ext = upper(std::filesystem::path(path).extension().string());
+    const std::string ext = upper(fs::path(path).extension().string());
     return ext == ".JPG" || ext == ".JPEG" || ext == ".IMG" || ext == ".BMP";
 }
 
@@ -67,7 +69,6 @@ const char* cameraWord(char cameraLetter) {
 }
 
 void readPointing(PanoramaFrame& frame) {
-    namespace fs = std::filesystem;
     const fs::path picture(frame.path);
     std::vector<fs::path> labels;
     if (upper(picture.extension().string()) == ".IMG") {
@@ -99,6 +100,37 @@ void readPointing(PanoramaFrame& frame) {
         if (frame.elevation && std::fabs(*frame.elevation) > 90.0) frame.elevation.reset();
         return;
     }
+}
+
+std::vector<std::string> directoryPictures(const std::string& directory, std::string& error) {
+    error.clear();
+    std::vector<std::string> out;
+    std::error_code ec;
+    fs::directory_iterator it(directory, ec);
+    if (ec) {
+        error = "cannot read the directory \"" + directory + "\": " + ec.message();
+        return out;
+    }
+    for (const fs::directory_entry& e : it) {
+        std::error_code fec;
+        if (!e.is_regular_file(fec)) continue;
+        const std::string ext = upper(e.path().extension().string());
+        if (ext == ".JPG" || ext == ".JPEG" || ext == ".IMG" || ext == ".BMP") out.push_back(e.path().string());
+    }
+    std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
+    return out;
+}
+
+std::optional<FrameRequest> requestForFrame(const std::string& path) {
+    const decode::DecodedIdentifier id = decode::decodeProductIdentifier(path);
+    if (!id.validIdentifier || id.combinedProduct) return std::nullopt;
+    FrameRequest r;
+    r.sequence = upper(id.sequence);
+    r.eye = std::toupper(static_cast<unsigned char>(id.eyeLetter[0])) == 'R' ? PanoramaEye::Right : PanoramaEye::Left;
+    const char camera = static_cast<char>(std::toupper(static_cast<unsigned char>(id.cameraLetter[0])));
+    if (camera == 'N') r.camera = PanoramaCamera::Navcam;
+    if (camera == 'P') r.camera = PanoramaCamera::Pancam;
+    return r;
 }
 
 FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRequest& request) {

@@ -53,6 +53,14 @@ struct FrameSelection {
 // than NAVCAM and PANCAM is refused with a message; so is a sequence of fewer than two frames.
 FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRequest& request);
 
+// The pictures of `directory` (JPEG, BMP and PDS files, paths sorted without regard to case),
+// or an error.
+std::vector<std::string> directoryPictures(const std::string& directory, std::string& error);
+
+// The panorama that the picture `path` is a frame of: its sequence, eye and camera. None
+// when its name is not a product identifier.
+std::optional<FrameRequest> requestForFrame(const std::string& path);
+
 // The pointing of one product from its label: the attached label of a PDS product, or the
 // detached one beside the picture (same stem, ".LBL" in any case). Fields stay empty when
 // there is no label or it gives no pointing.

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "core/panorama/PanoramaFrames.h"
+#include "platform/FileNames.h"
+
 namespace keldar::ui {
 
 QString printButtonCaption(bool clipboardSwitchOn) { return clipboardSwitchOn ? kClipboardCaption : kPrintCaption; }
@@ -25,6 +28,21 @@ QString findOutsideProgram(const QString& homeDirectory, const QString& name) {
         if (QFileInfo(path).isFile()) return path;
     }
     return {};
+}
+
+QStringList sequenceFramesOf(const QString& path) {
+    const std::optional<panorama::FrameRequest> request =
+        panorama::requestForFrame(platform::fileNameToBytes(path).toStdString());
+    if (!request) return {};
+    std::string error;
+    const std::vector<std::string> pictures = panorama::directoryPictures(
+        platform::fileNameToBytes(QFileInfo(path).absolutePath()).toStdString(), error);
+    const panorama::FrameSelection selection = panorama::selectFrames(pictures, *request);
+    QStringList frames;
+    if (selection.ok())
+        for (const panorama::PanoramaFrame& frame : selection.frames)
+            frames << platform::fileNameFromBytes(QByteArray::fromStdString(frame.path));
+    return frames;
 }
 
 SlideshowMarks toggledSlideshow(SlideshowMarks marks) {

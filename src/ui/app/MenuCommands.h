@@ -4,11 +4,14 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace keldar::ui {
 
 inline const QString kNotesFileName = QStringLiteral("Keldar2007notes.txt");
 inline const QString kStitcherProgram = QStringLiteral("autostitch.exe");
+// The panorama stitcher of a Linux desktop, found through the search path of programs.
+inline const QString kDesktopStitcherProgram = QStringLiteral("hugin");
 inline const QString kAviBuilderProgram = QStringLiteral("AVIBuilder.exe");
 inline const QString kPrintCaption = QStringLiteral("Print");
 inline const QString kClipboardCaption = QStringLiteral("Clipboard");
@@ -28,6 +31,11 @@ QString homeFilePath(const QString& homeDirectory, const QString& name);
 // first, then the name without ".exe", as a Linux build of it would be called. "" when
 // neither is there.
 QString findOutsideProgram(const QString& homeDirectory, const QString& name);
+
+// The pictures of the sequence the picture `path` is a frame of (same rover, camera, sequence,
+// eye and filter), from its directory in the order they were taken; none when it is no frame
+// of a sequence of two or more.
+QStringList sequenceFramesOf(const QString& path);
 
 // The check marks "Slideshow Start / Stop" and "Let's go to the movies".
 struct SlideshowMarks {

@@ -165,6 +165,7 @@ private:
     void showPlayPage();
     void showLabelPage();  // "PDS Label"
     void showArchiveFetchPage();  // "Fetch from the PDS archive..."
+    void showPanoramaPage();      // "Panorama of this sequence"
 
     Workbench& workbench_;
     platform::Platform& platform_;

@@ -18,6 +18,7 @@
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
 #include "ui/pages/ArchiveFetchUnit33.h"
+#include "ui/pages/PanoramaUnit34.h"
 #include "ui/pages/LabelUnit32.h"
 #include "ui/colour/ColourAltUnit20.h"
 #include "ui/pages/DirectoriesUnit22.h"
@@ -206,7 +207,15 @@ void TForm1::startOutsideProgram(const QString& name) {
     if (!program.isEmpty()) platform_.startProgram(program, {});
 }
 
-void TForm1::runStitcherProgram() { startOutsideProgram(kStitcherProgram); }
+void TForm1::runStitcherProgram() {
+    // A Linux desktop's stitcher is Hugin's, given the frames of the shown image's sequence.
+    const QString hugin = platform_.findProgram(kDesktopStitcherProgram);
+    if (hugin.isEmpty()) {
+        startOutsideProgram(kStitcherProgram);
+        return;
+    }
+    platform_.startProgram(hugin, sequenceFramesOf(state_.currentFilePath));
+}
 void TForm1::runAviBuilderProgram() { startOutsideProgram(kAviBuilderProgram); }
 
 void TForm1::showFullSizeImage() { workbench_.fullSizeImagePage().showImage(toQImage(image1_->picture())); }
@@ -233,6 +242,8 @@ void TForm1::showLabelPage() {
     workbench_.labelPage().showLabelOf(state_.currentFilePath);
     workbench_.labelPage().showPage();
 }
+
+void TForm1::showPanoramaPage() { workbench_.panoramaPage().openFor(state_.currentFilePath); }
 
 void TForm1::showArchiveFetchPage() { workbench_.archiveFetchPage().openPage(); }
 

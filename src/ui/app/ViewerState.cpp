@@ -23,7 +23,8 @@ CategoryDirectories categoryDirectoriesFor(const QString& homeDirectory) {
     return {homeDirectory + QStringLiteral("/ImageCategories/Anaglyphs/"),
             homeDirectory + QStringLiteral("/ImageCategories/Colour/"),
             homeDirectory + QStringLiteral("/All-MER-Images/"),
-            homeDirectory + QStringLiteral("/ImageCategories/Colour/456_RGB/")};
+            homeDirectory + QStringLiteral("/ImageCategories/Colour/456_RGB/"),
+            homeDirectory + QStringLiteral("/ImageCategories/Panoramas/")};
 }
 
 }  // namespace keldar::ui

@@ -116,6 +116,7 @@ struct ViewerState {
 // The category directories under a home directory, each ending in "/".
 struct CategoryDirectories {
     QString anaglyphs, colour, allImages, rgb;
+    QString panoramas;  // made by the panorama page; created when first needed
 };
 CategoryDirectories categoryDirectoriesFor(const QString& homeDirectory);
 

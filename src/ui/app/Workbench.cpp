@@ -38,6 +38,7 @@
 
 #include "ui/app/FrameFit.h"
 #include "ui/pages/ArchiveFetchUnit33.h"
+#include "ui/pages/PanoramaUnit34.h"
 
 namespace keldar::ui {
 
@@ -97,6 +98,11 @@ TForm32& Workbench::labelPage() {
 TForm33& Workbench::archiveFetchPage() {
     if (!form33_) form33_ = create<TForm33>();
     return *form33_;
+}
+
+TForm34& Workbench::panoramaPage() {
+    if (!form34_) form34_ = create<TForm34>();
+    return *form34_;
 }
 
 void Workbench::registerStretchView(ImageView* view) { stretchViews_.push_back(view); }

@@ -48,6 +48,7 @@ class TForm30;
 class TForm31;
 class TForm32;
 class TForm33;
+class TForm34;
 
 class Workbench {
 public:
@@ -94,6 +95,7 @@ public:
     TForm32* labelPageIfMade() const { return form32_.get(); }
     // The archive fetch page, made when first asked for, like the label page.
     TForm33& archiveFetchPage();
+    TForm34& panoramaPage();
 
     // Every window, in the order it was created.
     const std::vector<QWidget*>& windows() const { return windows_; }
@@ -149,6 +151,7 @@ private:
     std::unique_ptr<TForm31> form31_;
     std::unique_ptr<TForm32> form32_;
     std::unique_ptr<TForm33> form33_;
+    std::unique_ptr<TForm34> form34_;
 };
 
 }  // namespace keldar::ui

@@ -109,7 +109,11 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
          show([](Workbench& b) -> Page& { return b.colourComposer(); }),
          "Combines three filter images into a colour picture and saves it."},
         {"Tools", "Run Autostitch external program", Words::Plain, nullptr,
-         "Starts the panorama stitcher autostitch when it is installed in the home directory."},
+         "Starts the desktop's panorama stitcher (Hugin) with the frames of the shown image's sequence, "
+         "or autostitch when it is installed in the home directory."},
+        {"Tools", "Panorama of this sequence", Words::Plain, nullptr,
+         "Stitches the frames of the shown image's sequence into a panorama, or both eyes into an anaglyph "
+         "panorama, and saves it under ImageCategories/Panoramas."},
         {"Options", "Application Priority", Words::Link, [] {},
          "Runs the program at Idle, Lowest, Lower (the start), Normal, Higher or Highest priority."},
         {"Options", "Print / Clipboard", Words::Blue, nullptr,
