@@ -166,7 +166,7 @@ TEST_F(Cli, SampleThenImagePipelines)
     std::vector<std::string> lefts;
     for (const auto& entry : fs::directory_iterator(sample)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() > 27 && name[1] == 'N' && name[23] == 'L' && fs::exists(fs::path(sample) / [&] {
+        if (name.size() == 31 && name.substr(27) == ".JPG" && name[1] == 'N' && name[23] == 'L' && fs::exists(fs::path(sample) / [&] {
                 std::string right = name;
                 right[23] = 'R';
                 return right;

@@ -155,11 +155,12 @@ TEST_F(Stitch, FramesThatDoNotOverlapAreNamed) {
 }
 
 TEST_F(Stitch, StopKillsTheToolsAndLeavesNoWorkDirectory) {
+    const std::vector<std::string> pictures = samplePictures();  // the sample lies outside
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old != nullptr ? old : "";
     ::setenv("TMPDIR", dir_.c_str(), 1);
     std::atomic<bool> stop{false};
-    const PanoramaResult r = panorama::stitchPanorama(samplePictures(), {}, [&](const panorama::PanoramaProgress& p) {
+    const PanoramaResult r = panorama::stitchPanorama(pictures, {}, [&](const panorama::PanoramaProgress& p) {
         if (p.stage == "finding control points") stop = true;
     }, &stop);
     if (old != nullptr) ::setenv("TMPDIR", saved.c_str(), 1);
@@ -240,14 +241,14 @@ TEST_F(Stitch, CommandWritesThePanoramaAndRefusesWhatItCannotStitch) {
 }
 
 TEST_F(Stitch, SigintLeavesNothingHalfWritten) {
-    const fs::path out = dir_ / "stopped.jpg", tmp = dir_ / "tmp";
+    const fs::path out = dir_ / "stopped.jpg", tmp = dir_ / "tmp", sample = sampleDirectory();
     fs::create_directories(tmp);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::setenv("TMPDIR", tmp.c_str(), 1);
         std::freopen((dir_ / "err.txt").c_str(), "w", stderr);
-        ::execl(KELDAR_CLI, KELDAR_CLI, "panorama", sampleDirectory().c_str(), out.c_str(), "--anaglyph",
+        ::execl(KELDAR_CLI, KELDAR_CLI, "panorama", sample.c_str(), out.c_str(), "--anaglyph",
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }

@@ -68,10 +68,12 @@ TEST_F(SampleWalk, SteppingDownTheWholeListSkipsTheLabelAndShowsTheLast) {
         seen << child<QLineEdit>(mainWindow(), QStringLiteral("Edit2")).text();
         if (seen.last() == last) break;
     }
-    // Every entry after the first once, except the label (the walk moves on to the next
+    // Every entry after the first once, except the labels (the walk moves on to the next
     // picture), down to the last one, which is shown like any other.
     ASSERT_EQ(seen.last(), last) << seen.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(seen.size(), static_cast<int>(names.size()) - 2);
+    const auto labels = std::count_if(names.begin(), names.end(),
+                                      [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".LBL"; });
+    EXPECT_EQ(seen.size(), static_cast<int>(names.size()) - 1 - static_cast<int>(labels));
     EXPECT_FALSE(seen.join(QLatin1Char(' ')).contains(QStringLiteral(".LBL")));
     EXPECT_EQ(mainWindow().mainImage().picture(), fileImage(names.back()));
     EXPECT_TRUE(platform.boxes.empty());

@@ -132,7 +132,7 @@ TEST_F(ManualStereoTest, NextAndPrevStepTheMainWindowAndRefreshTheUpperHalf) {
     EXPECT_EQ(page().current().eye, QStringLiteral("Right Eye"));
     EXPECT_FALSE(state().steppingBack);
 
-    open(sampleName("Spirit NAVCAM left eye in the hills"));
+    open(sampleName("Spirit NAVCAM left eye, sol 48, frame 1 "));
     click(page(), "Button4");
     EXPECT_EQ(main().fileBrowser().selectedFileName(), spiritRight);
     EXPECT_EQ(page().current().fileName, spiritRight);
