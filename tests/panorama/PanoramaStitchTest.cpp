@@ -105,8 +105,11 @@ TEST_F(Stitch, TheSampleSequenceComesBackAtItsRenderedAzimuths) {
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.selection.sequence, truth.sequence);
     ASSERT_EQ(r.geometry.images.size(), truth.azimuths.size());
+    double worstYaw = 0, worstPitch = 0;
     for (std::size_t i = 0; i < truth.azimuths.size(); ++i) {
         SCOPED_TRACE(i);
+        worstYaw = std::max(worstYaw, std::fabs(r.geometry.images[i].yaw - r.geometry.images[0].yaw - truth.azimuths[i] + truth.azimuths[0]));
+        worstPitch = std::max(worstPitch, std::fabs(r.geometry.images[i].pitch - truth.elevation));
         EXPECT_NEAR(r.geometry.images[i].yaw - r.geometry.images[0].yaw, truth.azimuths[i] - truth.azimuths[0], 0.5);
         EXPECT_NEAR(r.geometry.images[i].pitch, truth.elevation, 0.5);
     }
@@ -114,6 +117,8 @@ TEST_F(Stitch, TheSampleSequenceComesBackAtItsRenderedAzimuths) {
     const double pixelsPerDegree = truth.frameSide / 2.0 / std::tan(truth.fieldOfView / 2 * kPi / 180) * kPi / 180;
     const double expected = (truth.azimuths.back() - truth.azimuths.front() + truth.fieldOfView) * pixelsPerDegree;
     EXPECT_NEAR(r.image.width(), expected, 0.02 * expected);
+    std::printf("frames within %.3f degree across and %.3f up; %d pixels wide against %.0f\n", worstYaw, worstPitch,
+                r.image.width(), expected);
     EXPECT_EQ(r.image.width(), r.geometry.canvas.croppedWidth());
     EXPECT_GT(r.image.height(), truth.frameSide * 0.8);
     EXPECT_EQ(stages, (std::vector<std::string>{"reading frames", "finding control points", "cleaning control points",
