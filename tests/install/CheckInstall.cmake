@@ -14,9 +14,9 @@ endfunction()
 set(app_id org.example.keldar)
 set(desktop_file ${DATADIR}/applications/${app_id}.desktop)
 set(metainfo ${DATADIR}/metainfo/${app_id}.metainfo.xml)
-set(expected ${BINDIR}/keldar-cli ${MANDIR}/man1/keldar-cli.1)
+set(expected ${BINDIR}/keldar-cli ${MANDIR}/man1/keldar-cli.1.gz ${DATADIR}/doc/keldar/copyright)
 if(GUI)
-  list(APPEND expected ${BINDIR}/keldar ${MANDIR}/man1/keldar.1 ${desktop_file} ${metainfo}
+  list(APPEND expected ${BINDIR}/keldar ${MANDIR}/man1/keldar.1.gz ${desktop_file} ${metainfo}
        ${DATADIR}/icons/hicolor/scalable/apps/keldar.svg
        ${DATADIR}/icons/hicolor/48x48/apps/keldar.png
        ${DATADIR}/icons/hicolor/256x256/apps/keldar.png)
@@ -86,7 +86,7 @@ elseif(MODE STREQUAL "validators")
       list(APPEND pages keldar)
     endif()
     foreach(page IN LISTS pages)
-      run(${CMAKE_COMMAND} -E env MANWIDTH=80 ${man} --warnings -l ${PREFIX}/${MANDIR}/man1/${page}.1)
+      run(${CMAKE_COMMAND} -E env MANWIDTH=80 ${man} --warnings -l ${PREFIX}/${MANDIR}/man1/${page}.1.gz)
       if(NOT err STREQUAL "")
         message(FATAL_ERROR "man ${page}: ${err}")
       endif()
