@@ -50,15 +50,15 @@ int main(int argc, char** argv) {
         sample::stretch(r, broadband, 0.003f, 0.997f);
         char id[40];
         std::snprintf(id, sizeof id, "2N%09dEFF4700P0731L0M1", 130640000 + 27 * i);
-        const std::string error =
-            imaging::writeJpegFile(sample::toGreyImage(r, broadband, 1.5f, 100u + static_cast<unsigned>(i)),
-                                   dir + "/" + id + ".JPG", 90);
+        const std::string error = imaging::writeJpegFile(
+            sample::toGreyImage(r, broadband, 1.5f, 100u + static_cast<unsigned>(i)), dir + "/" + id + ".JPG", 90);
         if (!error.empty()) {
             std::fprintf(stderr, "make_panorama_frames: %s\n", error.c_str());
             return 1;
         }
-        std::ofstream(dir + "/" + id + ".LBL") << "PDS_VERSION_ID = PDS3\r\nAZIMUTH_FOV = 45.0\r\nSITE_INSTRUMENT_AZIMUTH = "
-                                                << cam.yawDeg << "\r\nSITE_INSTRUMENT_ELEVATION = -10.0\r\nEND\r\n";
+        std::ofstream(dir + "/" + id + ".LBL")
+            << "PDS_VERSION_ID = PDS3\r\nAZIMUTH_FOV = 45.0\r\nSITE_INSTRUMENT_AZIMUTH = " << cam.yawDeg
+            << "\r\nSITE_INSTRUMENT_ELEVATION = -10.0\r\nEND\r\n";
     }
     return 0;
 }

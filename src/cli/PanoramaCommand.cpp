@@ -69,7 +69,8 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
             std::cout << kUsage;
             return kExitOk;
         } else if (a == "--sequence") {
-            if (!value() || v.size() != 5) return usageError(cmd, "--sequence takes a sequence of five characters, as P0730");
+            if (!value() || v.size() != 5)
+                return usageError(cmd, "--sequence takes a sequence of five characters, as P0730");
             options.frames.sequence = v;
         } else if (a == "--eye") {
             if (!value() || (v != "left" && v != "right")) return usageError(cmd, "--eye takes left or right");
@@ -93,7 +94,9 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
             timings = true;
         } else if (a == "--merge" || a == "--contrast" || a == "--brightness") {
             if (!value() || !wholeNumber(v, 0, 100, n)) return usageError(cmd, a + " takes 0 to 100");
-            (a == "--merge" ? options.settings.merge : a == "--contrast" ? options.settings.contrast : options.settings.brightness) = n;
+            (a == "--merge"      ? options.settings.merge
+             : a == "--contrast" ? options.settings.contrast
+                                 : options.settings.brightness) = n;
             sliders = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return usageError(cmd, "unknown option " + a);
@@ -110,10 +113,12 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
     const std::vector<std::string> pictures = panorama::directoryPictures(dir, error);
     if (!error.empty()) return failure(cmd, error);
     if (std::string refusal = imaging::refusePdsDestination(out); !refusal.empty()) return failure(cmd, refusal);
-    if (std::string refusal = imaging::refuseOverwritingInput(out, pictures); !refusal.empty()) return failure(cmd, refusal);
+    if (std::string refusal = imaging::refuseOverwritingInput(out, pictures); !refusal.empty())
+        return failure(cmd, refusal);
 
     gStop.store(false);
-    struct sigaction action {}, oldInt {}, oldTerm {};
+    struct sigaction action {
+    }, oldInt{}, oldTerm{};
     action.sa_handler = requestPanoramaStop;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, &oldInt);
@@ -125,8 +130,10 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
         [&](const panorama::PanoramaProgress& p) {
             std::string line = p.stage;
             if (p.total > 0) line += ", " + std::to_string(p.done) + " of " + std::to_string(p.total);
-            if (terminal) std::cerr << "\r\033[K" << line << std::flush;
-            else std::cerr << "keldar-cli panorama: " << line << '\n';
+            if (terminal)
+                std::cerr << "\r\033[K" << line << std::flush;
+            else
+                std::cerr << "keldar-cli panorama: " << line << '\n';
         },
         &gStop);
     if (terminal) std::cerr << "\r\033[K";
@@ -135,7 +142,8 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
     ::sigaction(SIGINT, &oldInt, nullptr);
     ::sigaction(SIGTERM, &oldTerm, nullptr);
     if (timings)
-        for (const panorama::StageTime& t : result.times) std::fprintf(stderr, "%-24s %8.3f s\n", t.stage.c_str(), t.seconds);
+        for (const panorama::StageTime& t : result.times)
+            std::fprintf(stderr, "%-24s %8.3f s\n", t.stage.c_str(), t.seconds);
     if (result.stopped || gStop.load()) {
         std::cerr << "keldar-cli panorama: stopped; nothing was written\n";
         return 130;
@@ -143,11 +151,12 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
     if (!result.ok()) return failure(cmd, result.error);
     if (!written.empty()) return failure(cmd, written);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const std::string eyes = options.anaglyph ? std::string("both eyes") : std::string(panorama::eyeWord(options.frames.eye)) + " eye";
+    const std::string eyes =
+        options.anaglyph ? std::string("both eyes") : std::string(panorama::eyeWord(options.frames.eye)) + " eye";
     std::printf("%s of %zu frames of sequence %s (%s), %d x %d pixels, written to %s in %.1f s\n",
                 options.anaglyph ? "Anaglyph panorama" : "Panorama", result.selection.frames.size(),
-                result.selection.sequence.c_str(), eyes.c_str(), result.image.width(), result.image.height(), out.c_str(),
-                seconds);
+                result.selection.sequence.c_str(), eyes.c_str(), result.image.width(), result.image.height(),
+                out.c_str(), seconds);
     return kExitOk;
 }
 

@@ -4,8 +4,8 @@
 #include "panorama/ToolRunner.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -116,8 +116,8 @@ private:
 // a BMP) converted to BMP. Every frame is decoded first, so a broken one is named here rather
 // than failing deep inside a tool.
 std::string prepareFrames(const std::vector<PanoramaFrame>& frames, char eye, const WorkDirectory& work,
-                          std::vector<std::string>& names, int& width, int& height, const Stages& stages, int doneBefore,
-                          const std::atomic<bool>* stop) {
+                          std::vector<std::string>& names, int& width, int& height, const Stages& stages,
+                          int doneBefore, const std::atomic<bool>* stop) {
     for (std::size_t i = 0; i < frames.size(); ++i) {
         if (stop != nullptr && stop->load()) return "";
         const PanoramaFrame& f = frames[i];
@@ -153,7 +153,8 @@ std::string overlapMessage(const HuginProject& project, const FrameSelection& se
     if (groups.size() <= 1) return "";
     // The group of the first frame holds every frame before the first one outside it.
     std::size_t k = 0;
-    while (k < selection.frames.size() && std::find(groups[0].begin(), groups[0].end(), static_cast<int>(k)) != groups[0].end())
+    while (k < selection.frames.size() &&
+           std::find(groups[0].begin(), groups[0].end(), static_cast<int>(k)) != groups[0].end())
         ++k;
     if (k >= selection.frames.size()) k = static_cast<std::size_t>(groups[1].front());
     return "the frames do not overlap: no common points join frame " + std::to_string(k + 1) + " (" +
@@ -176,9 +177,9 @@ std::string missingTools() {
         for (std::size_t i = 0; i < v.size(); ++i) s += (i == 0 ? "" : i + 1 == v.size() ? last : ", ") + v[i];
         return s;
     };
-    return "the panorama tools are not installed (" + join(missing, " and ") +
-           " missing): install the Debian package" + (packages.size() > 1 ? "s " : " ") + join(packages, " and ") +
-           ", for example with: sudo apt-get install " + join(packages, " ");
+    return "the panorama tools are not installed (" + join(missing, " and ") + " missing): install the Debian package" +
+           (packages.size() > 1 ? "s " : " ") + join(packages, " and ") + ", for example with: sudo apt-get install " +
+           join(packages, " ");
 }
 
 PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const PanoramaOptions& options,
@@ -202,7 +203,9 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     }
     if (options.anaglyph && sel.partners.empty()) {
         r.error = "an anaglyph panorama needs both eyes of every frame: " + sel.missingPartners.front() +
-                  " is not here" + (sel.missingPartners.size() > 1 ? " (nor " + std::to_string(sel.missingPartners.size() - 1) + " more)" : "");
+                  " is not here" +
+                  (sel.missingPartners.size() > 1 ? " (nor " + std::to_string(sel.missingPartners.size() - 1) + " more)"
+                                                  : "");
         return r;
     }
     const double fov = options.fieldOfView.value_or(sel.fieldOfView);
@@ -210,7 +213,8 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
         r.error = "the field of view must lie between 0 and 180 degrees";
         return r;
     }
-    const int jobs = options.jobs > 0 ? options.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs =
+        options.jobs > 0 ? options.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const WorkDirectory work;
     if (work.path().empty()) {
         r.error = "cannot create a work directory under the temporary directory";
@@ -228,14 +232,16 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
         return r;
     }
     if (stereo && !stopped())
-        if (std::string e = prepareFrames(sel.partners, 'R', work, rightNames, width, height, stages, frameCount, stop); !e.empty()) {
+        if (std::string e = prepareFrames(sel.partners, 'R', work, rightNames, width, height, stages, frameCount, stop);
+            !e.empty()) {
             r.error = e;
             return r;
         }
     if (stopped()) return r;
 
     // Where the frames look, as far as the labels tell: a start for the matching.
-    const bool pointed = std::all_of(sel.frames.begin(), sel.frames.end(), [](const PanoramaFrame& f) { return f.azimuth.has_value(); });
+    const bool pointed =
+        std::all_of(sel.frames.begin(), sel.frames.end(), [](const PanoramaFrame& f) { return f.azimuth.has_value(); });
     std::vector<ProjectImage> images;
     for (std::size_t i = 0; i < sel.frames.size(); ++i) {
         ProjectImage im;
@@ -258,12 +264,15 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     auto run = [&](const std::string& stage, std::vector<std::string> argv) {
         stages.begin(stage);
         const ToolOutcome o = runTools({{std::move(argv), work / "tools.log"}}, work.path(), 1, env, stop);
-        if (o.stopped) r.stopped = true;
-        else if (!o.ok()) r.error = o.error;
+        if (o.stopped)
+            r.stopped = true;
+        else if (!o.ok())
+            r.error = o.error;
         return o.ok();
     };
-    if (!run("finding control points", {"cpfind", pointed ? "--prealigned" : "--multirow", std::string("--sieve2size=") + kPointsPerCell,
-                                         "--ncores=" + threads, "-o", "points.pto", "start.pto"}))
+    if (!run("finding control points",
+             {"cpfind", pointed ? "--prealigned" : "--multirow", std::string("--sieve2size=") + kPointsPerCell,
+              "--ncores=" + threads, "-o", "points.pto", "start.pto"}))
         return r;
     if (!run("cleaning control points", {"cpclean", "-o", "clean.pto", "points.pto"})) return r;
     {
@@ -279,8 +288,8 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     }
     // Positions pairwise from the first frame, then levelled; the canvas then fits the frames.
     if (!run("optimising positions", {"autooptimiser", "-p", "-l", "-o", "optimised.pto", "clean.pto"})) return r;
-    if (!run("fitting the canvas", {"pano_modify", "--projection=2", "--center", "--fov=AUTO", "--canvas=AUTO", "--crop=AUTO",
-                                    "-o", "left.pto", "optimised.pto"}))
+    if (!run("fitting the canvas", {"pano_modify", "--projection=2", "--center", "--fov=AUTO", "--canvas=AUTO",
+                                    "--crop=AUTO", "-o", "left.pto", "optimised.pto"}))
         return r;
     const std::string leftProject = readText(work / "left.pto");
     if (std::string e = parseProject(leftProject, r.geometry); !e.empty()) {
@@ -308,14 +317,13 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     std::vector<ToolCommand> remaps;
     for (char eye : stereo ? std::string("LR") : std::string("L"))
         for (int i = 0; i < frameCount; ++i)
-            remaps.push_back({{"nona", "-m", "TIFF_m", "-z", "NONE", "-i", std::to_string(i), "-o", std::string(1, eye) + "_",
-                               eye == 'L' ? "left.pto" : "right.pto"},
+            remaps.push_back({{"nona", "-m", "TIFF_m", "-z", "NONE", "-i", std::to_string(i), "-o",
+                               std::string(1, eye) + "_", eye == 'L' ? "left.pto" : "right.pto"},
                               work / "tools.log"});
     stages.begin("remapping", static_cast<int>(remaps.size()));
     int remapped = 0;
-    const ToolOutcome mapped = runTools(remaps, work.path(), jobs, {"OMP_NUM_THREADS=1"}, stop, [&](std::size_t) {
-        stages.report(++remapped);
-    });
+    const ToolOutcome mapped = runTools(remaps, work.path(), jobs, {"OMP_NUM_THREADS=1"}, stop,
+                                        [&](std::size_t) { stages.report(++remapped); });
     if (mapped.stopped) {
         r.stopped = true;
         return r;
@@ -339,8 +347,8 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     stages.begin("blending", static_cast<int>(blends.size()));
     int blended = 0;
     const int blendThreads = std::max(1, jobs / static_cast<int>(blends.size()));
-    const ToolOutcome joined = runTools(blends, work.path(), jobs, {"OMP_NUM_THREADS=" + std::to_string(blendThreads)}, stop,
-                                        [&](std::size_t) { stages.report(++blended); });
+    const ToolOutcome joined = runTools(blends, work.path(), jobs, {"OMP_NUM_THREADS=" + std::to_string(blendThreads)},
+                                        stop, [&](std::size_t) { stages.report(++blended); });
     if (joined.stopped) {
         r.stopped = true;
         return r;

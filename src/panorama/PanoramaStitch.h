@@ -41,7 +41,7 @@ struct StageTime {
 };
 
 struct PanoramaResult {
-    imaging::ImageBuffer image;  // the panorama, or with `anaglyph` the anaglyph
+    imaging::ImageBuffer image;        // the panorama, or with `anaglyph` the anaglyph
     imaging::ImageBuffer left, right;  // with `anaglyph`: the two eyes' panoramas it was made of
     FrameSelection selection;
     HuginProject geometry;         // as optimised: positions, canvas and crop

@@ -127,7 +127,8 @@ std::string logTail(const std::string& path, int lines) {
     while (std::getline(in, line))
         if (!line.empty()) all.push_back(line);
     std::string out;
-    for (std::size_t i = all.size() > static_cast<std::size_t>(lines) ? all.size() - static_cast<std::size_t>(lines) : 0;
+    for (std::size_t i = all.size() > static_cast<std::size_t>(lines) ? all.size() - static_cast<std::size_t>(lines)
+                                                                      : 0;
          i < all.size(); ++i)
         out += (out.empty() ? "" : " / ") + all[i].substr(0, 200);
     return out;

@@ -99,16 +99,18 @@ TEST_F(Stitch, TheSampleSequenceComesBackAtItsRenderedAzimuths) {
     const sample::SamplePanorama truth = sample::samplePanorama();
     PanoramaOptions options;
     std::vector<std::string> stages;
-    const PanoramaResult r = panorama::stitchPanorama(samplePictures(), options, [&](const panorama::PanoramaProgress& p) {
-        if (stages.empty() || stages.back() != p.stage) stages.push_back(p.stage);
-    });
+    const PanoramaResult r =
+        panorama::stitchPanorama(samplePictures(), options, [&](const panorama::PanoramaProgress& p) {
+            if (stages.empty() || stages.back() != p.stage) stages.push_back(p.stage);
+        });
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.selection.sequence, truth.sequence);
     ASSERT_EQ(r.geometry.images.size(), truth.azimuths.size());
     double worstYaw = 0, worstPitch = 0;
     for (std::size_t i = 0; i < truth.azimuths.size(); ++i) {
         SCOPED_TRACE(i);
-        worstYaw = std::max(worstYaw, std::fabs(r.geometry.images[i].yaw - r.geometry.images[0].yaw - truth.azimuths[i] + truth.azimuths[0]));
+        worstYaw = std::max(worstYaw, std::fabs(r.geometry.images[i].yaw - r.geometry.images[0].yaw -
+                                                truth.azimuths[i] + truth.azimuths[0]));
         worstPitch = std::max(worstPitch, std::fabs(r.geometry.images[i].pitch - truth.elevation));
         EXPECT_NEAR(r.geometry.images[i].yaw - r.geometry.images[0].yaw, truth.azimuths[i] - truth.azimuths[0], 0.5);
         EXPECT_NEAR(r.geometry.images[i].pitch, truth.elevation, 0.5);
@@ -165,11 +167,16 @@ TEST_F(Stitch, StopKillsTheToolsAndLeavesNoWorkDirectory) {
     const std::string saved = old != nullptr ? old : "";
     ::setenv("TMPDIR", dir_.c_str(), 1);
     std::atomic<bool> stop{false};
-    const PanoramaResult r = panorama::stitchPanorama(pictures, {}, [&](const panorama::PanoramaProgress& p) {
-        if (p.stage == "finding control points") stop = true;
-    }, &stop);
-    if (old != nullptr) ::setenv("TMPDIR", saved.c_str(), 1);
-    else ::unsetenv("TMPDIR");
+    const PanoramaResult r = panorama::stitchPanorama(
+        pictures, {},
+        [&](const panorama::PanoramaProgress& p) {
+            if (p.stage == "finding control points") stop = true;
+        },
+        &stop);
+    if (old != nullptr)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
     EXPECT_TRUE(r.stopped);
     EXPECT_TRUE(r.image.isEmpty());
     EXPECT_TRUE(fs::is_empty(dir_));
@@ -218,8 +225,8 @@ TEST_F(Stitch, CommandWritesThePanoramaAndRefusesWhatItCannotStitch) {
     ASSERT_EQ(r.status, 0) << r.err;
     const imaging::ImageResult written = imaging::readImageFile(out.string());
     ASSERT_TRUE(written.ok()) << written.error;
-    EXPECT_NE(r.out.find("Panorama of 8 frames of sequence P0730 (right eye), " + std::to_string(written.image.width()) +
-                         " x " + std::to_string(written.image.height())),
+    EXPECT_NE(r.out.find("Panorama of 8 frames of sequence P0730 (right eye), " +
+                         std::to_string(written.image.width()) + " x " + std::to_string(written.image.height())),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.err.find("remapping, 8 of 8"), std::string::npos) << r.err;
@@ -239,8 +246,8 @@ TEST_F(Stitch, CommandWritesThePanoramaAndRefusesWhatItCannotStitch) {
     EXPECT_FALSE(fs::exists(dir_ / "haz.jpg"));
     EXPECT_FALSE(fs::exists(dir_ / "none.jpg"));
 
-    for (const char* usage : {"", "d", "d o --eye up", "d o --jobs 0", "d o --fov 0", "d o --merge 50", "d o --camera hazcam",
-                              "d o --sequence P07"}) {
+    for (const char* usage : {"", "d", "d o --eye up", "d o --jobs 0", "d o --fov 0", "d o --merge 50",
+                              "d o --camera hazcam", "d o --sequence P07"}) {
         EXPECT_EQ(cli(dir_, usage).status, 2) << usage;
     }
 }
@@ -266,5 +273,6 @@ TEST_F(Stitch, SigintLeavesNothingHalfWritten) {
     EXPECT_EQ(WEXITSTATUS(status), 130);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_TRUE(fs::is_empty(tmp));
-    for (const fs::directory_entry& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().filename().string().find("stopped"), std::string::npos);
+    for (const fs::directory_entry& e : fs::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().find("stopped"), std::string::npos);
 }

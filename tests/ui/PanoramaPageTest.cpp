@@ -36,7 +36,9 @@ protected:
     static QString samplePath() { return QFileInfo(sample_->path()).canonicalFilePath(); }
     void choose(const char* item) { mainWindow().menuItem(QString::fromLatin1(item))->trigger(); }
     ui::TForm34& page() const { return bench->panoramaPage(); }
-    void press(const char* button) { QTest::mouseClick(&child<QPushButton>(page(), QString::fromLatin1(button)), Qt::LeftButton); }
+    void press(const char* button) {
+        QTest::mouseClick(&child<QPushButton>(page(), QString::fromLatin1(button)), Qt::LeftButton);
+    }
     bool finishes() {
         QSignalSpy done(&page(), &ui::TForm34::stitchFinished);
         return done.wait(100000);
@@ -53,7 +55,8 @@ TEST_F(PanoramaPage, TheDesktopStitcherGetsTheFramesOfTheShownSequence) {
     platform.installedPrograms[QStringLiteral("hugin")] = QStringLiteral("/usr/bin/hugin");
     choose("RunAutostitchexternalprogram1");
     QStringList expected{QStringLiteral("/usr/bin/hugin")};
-    for (const std::string& name : pano.right) expected << samplePath() + QLatin1Char('/') + QString::fromStdString(name);
+    for (const std::string& name : pano.right)
+        expected << samplePath() + QLatin1Char('/') + QString::fromStdString(name);
     ASSERT_EQ(platform.startedPrograms.size(), 1u);
     EXPECT_EQ(platform.startedPrograms[0], expected);
 
@@ -73,10 +76,12 @@ TEST_F(PanoramaPage, StitchesShowsAndSavesWithoutReplacingAndCancels) {
     showSampleFile(pano.left[2]);
     choose("Panoramaofthissequence1");
     ASSERT_TRUE(page().stereoOffered());
-    EXPECT_TRUE(labelText(page(), QStringLiteral("Label1")).startsWith(QStringLiteral("Sequence P0730 of Spirit's NAVCAM: 8 frames")));
+    EXPECT_TRUE(labelText(page(), QStringLiteral("Label1"))
+                    .startsWith(QStringLiteral("Sequence P0730 of Spirit's NAVCAM: 8 frames")));
 
     const QString saved = samplePath() + QStringLiteral("/ImageCategories/Panoramas/") +
-                          QString::fromStdString(pano.left[0].substr(0, 27)) + QStringLiteral("-anaglyph-panorama-%1.jpg");
+                          QString::fromStdString(pano.left[0].substr(0, 27)) +
+                          QStringLiteral("-anaglyph-panorama-%1.jpg");
     for (const char* counter : {"01", "02"}) {
         press("Button2");
         EXPECT_FALSE(child<QPushButton>(page(), QStringLiteral("Button1")).isEnabled());
@@ -84,7 +89,8 @@ TEST_F(PanoramaPage, StitchesShowsAndSavesWithoutReplacingAndCancels) {
         EXPECT_TRUE(platform.boxes.empty());
         EXPECT_EQ(page().lastSavedPath(), saved.arg(QLatin1String(counter)));
     }
-    const imaging::ImageResult first = imaging::readImageFile(QFile::encodeName(saved.arg(QLatin1String("01"))).toStdString());
+    const imaging::ImageResult first =
+        imaging::readImageFile(QFile::encodeName(saved.arg(QLatin1String("01"))).toStdString());
     ASSERT_TRUE(first.ok()) << first.error;
     EXPECT_GT(first.image.width(), 3 * first.image.height());
     EXPECT_TRUE(bench->fullSizeImagePage().isVisible());

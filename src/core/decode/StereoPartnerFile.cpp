@@ -11,7 +11,7 @@ std::string findPartnerFile(std::string_view directory, std::string_view partner
     if (stem.empty() || stem.back() != '/') stem += '/';
     stem += partnerName;
     for (const char* extension : {".jpg", ".JPG"}) {
-        const std::string candidate = stem + extension;
+        std::string candidate = stem + extension;
         std::error_code ec;  // an unreadable directory finds nothing rather than failing
         if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
     }

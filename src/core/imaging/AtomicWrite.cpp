@@ -10,7 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,7 +106,7 @@ void TempFile::discard() {
 }
 
 std::string TempFile::failure(int err) {
-    const std::string message = "cannot write " + destination_ + ": " + errnoText(err);
+    std::string message = "cannot write " + destination_ + ": " + errnoText(err);
     discard();
     return message;
 }
@@ -132,7 +132,7 @@ std::string TempFile::moveIntoPlaceKeepingExisting() {
         }
     }
     if (err == EEXIST) {
-        const std::string message = "cannot write " + destination_ + ": a file of that name already exists";
+        std::string message = "cannot write " + destination_ + ": a file of that name already exists";
         discard();
         return message;
     }

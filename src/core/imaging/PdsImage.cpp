@@ -314,7 +314,7 @@ struct Pointer {
 std::string parsePointer(const PdsLabel& label, std::string_view pointerName, Pointer& out) {
     const std::string* value = label.find("", pointerName);
     if (!value) return "the PDS label has no " + std::string(pointerName) + " pointer";
-    const std::string bad = "cannot read " + std::string(pointerName) + " = " + shortened(*value);
+    std::string bad = "cannot read " + std::string(pointerName) + " = " + shortened(*value);
     std::string_view v = trim(*value);
     if (!v.empty() && v.front() == '(') {
         if (v.back() != ')') return bad;
@@ -517,10 +517,10 @@ std::string layoutFromPds(const PdsLabel& label, const PdsSource& own, PdsImageL
 
     const std::string* storage = label.find("IMAGE", "BAND_STORAGE_TYPE");
     const std::string s = storage ? upper(unquote(*storage)) : std::string("BAND_SEQUENTIAL");
-    if (s == "BAND_SEQUENTIAL") L.storage = PdsBandStorage::Sequential;
-    else if (s == "LINE_INTERLEAVED") L.storage = PdsBandStorage::LineInterleaved;
+    if (s == "LINE_INTERLEAVED") L.storage = PdsBandStorage::LineInterleaved;
     else if (s == "SAMPLE_INTERLEAVED") L.storage = PdsBandStorage::SampleInterleaved;
-    else if (L.bands == 1) L.storage = PdsBandStorage::Sequential;  // irrelevant with one band
+    // With one band the order is irrelevant, whatever the label calls it.
+    else if (s == "BAND_SEQUENTIAL" || L.bands == 1) L.storage = PdsBandStorage::Sequential;
     else return "BAND_STORAGE_TYPE = " + shortened(s) + " is not supported";
     return finishLayout(L, fileSize);
 }

@@ -98,10 +98,14 @@ std::string parseProject(const std::string& text, HuginProject& out) {
             sawCanvas = true;
             for (std::size_t k = 1; k < w.size(); ++k) {
                 const auto [code, value] = codeOf(w[k]);
-                if (code == "f") toInt(value, out.canvas.projection);
-                else if (code == "w") toInt(value, out.canvas.width);
-                else if (code == "h") toInt(value, out.canvas.height);
-                else if (code == "v") toDouble(value, out.canvas.fieldOfView);
+                if (code == "f")
+                    toInt(value, out.canvas.projection);
+                else if (code == "w")
+                    toInt(value, out.canvas.width);
+                else if (code == "h")
+                    toInt(value, out.canvas.height);
+                else if (code == "v")
+                    toDouble(value, out.canvas.fieldOfView);
                 else if (code == "S") {
                     int s[4] = {};
                     std::istringstream parts(value);
@@ -119,19 +123,29 @@ std::string parseProject(const std::string& text, HuginProject& out) {
             ProjectImage im;
             for (std::size_t k = 1; k < w.size(); ++k) {
                 const auto [code, value] = codeOf(w[k]);
-                double* target = code == "v" ? &im.fieldOfView : code == "y" ? &im.yaw : code == "p" ? &im.pitch
-                               : code == "r" ? &im.roll : nullptr;
-                if (code == "w") toInt(value, im.width);
-                else if (code == "h") toInt(value, im.height);
-                else if (code == "n" && value.size() >= 2) im.file = value.substr(1, value.size() - 2);
+                double* target = code == "v"   ? &im.fieldOfView
+                                 : code == "y" ? &im.yaw
+                                 : code == "p" ? &im.pitch
+                                 : code == "r" ? &im.roll
+                                               : nullptr;
+                if (code == "w")
+                    toInt(value, im.width);
+                else if (code == "h")
+                    toInt(value, im.height);
+                else if (code == "n" && value.size() >= 2)
+                    im.file = value.substr(1, value.size() - 2);
                 else if (target != nullptr) {
                     int from = 0;
                     if (!value.empty() && value[0] == '=') {
                         // Linked: the value of an earlier image.
-                        if (!toInt(value.substr(1), from) || from < 0 || static_cast<std::size_t>(from) >= out.images.size())
+                        if (!toInt(value.substr(1), from) || from < 0 ||
+                            static_cast<std::size_t>(from) >= out.images.size())
                             return "image " + std::to_string(out.images.size()) + " links to a missing image: " + w[k];
                         const ProjectImage& src = out.images[static_cast<std::size_t>(from)];
-                        *target = code == "v" ? src.fieldOfView : code == "y" ? src.yaw : code == "p" ? src.pitch : src.roll;
+                        *target = code == "v"   ? src.fieldOfView
+                                  : code == "y" ? src.yaw
+                                  : code == "p" ? src.pitch
+                                                : src.roll;
                     } else if (!toDouble(value, *target)) {
                         return "image " + std::to_string(out.images.size()) + " has an unreadable value: " + w[k];
                     }
@@ -142,12 +156,18 @@ std::string parseProject(const std::string& text, HuginProject& out) {
             ControlPoint cp;
             for (std::size_t k = 1; k < w.size(); ++k) {
                 const auto [code, value] = codeOf(w[k]);
-                if (code == "n") toInt(value, cp.first);
-                else if (code == "N") toInt(value, cp.second);
-                else if (code == "x") toDouble(value, cp.x1);
-                else if (code == "y") toDouble(value, cp.y1);
-                else if (code == "X") toDouble(value, cp.x2);
-                else if (code == "Y") toDouble(value, cp.y2);
+                if (code == "n")
+                    toInt(value, cp.first);
+                else if (code == "N")
+                    toInt(value, cp.second);
+                else if (code == "x")
+                    toDouble(value, cp.x1);
+                else if (code == "y")
+                    toDouble(value, cp.y1);
+                else if (code == "X")
+                    toDouble(value, cp.x2);
+                else if (code == "Y")
+                    toDouble(value, cp.y2);
             }
             out.points.push_back(cp);
         }
@@ -172,7 +192,8 @@ std::string replaceImageFiles(const std::string& text, const std::vector<std::st
             const std::size_t at = line.find(" n\"");
             if (at == std::string::npos) return "an image line of the project names no file";
             const std::size_t close = line.find('"', at + 3);
-            line = line.substr(0, at) + " n\"" + files[next] + "\"" + (close == std::string::npos ? "" : line.substr(close + 1));
+            line = line.substr(0, at) + " n\"" + files[next] + "\"" +
+                   (close == std::string::npos ? "" : line.substr(close + 1));
             ++next;
         }
         out += line;
@@ -187,7 +208,9 @@ std::vector<std::vector<int>> connectedGroups(const HuginProject& project) {
     std::vector<int> parent(static_cast<std::size_t>(n));
     std::iota(parent.begin(), parent.end(), 0);
     auto root = [&](int a) {
-        while (parent[static_cast<std::size_t>(a)] != a) a = parent[static_cast<std::size_t>(a)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(a)])];
+        while (parent[static_cast<std::size_t>(a)] != a)
+            a = parent[static_cast<std::size_t>(a)] =
+                parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(a)])];
         return a;
     };
     for (const ControlPoint& cp : project.points)
@@ -195,6 +218,7 @@ std::vector<std::vector<int>> connectedGroups(const HuginProject& project) {
     std::map<int, std::vector<int>> groups;
     for (int i = 0; i < n; ++i) groups[root(i)].push_back(i);
     std::vector<std::vector<int>> out;
+    out.reserve(groups.size());
     for (auto& [r, members] : groups) out.push_back(std::move(members));
     std::sort(out.begin(), out.end());
     return out;

@@ -58,13 +58,20 @@ const char* eyeWord(PanoramaEye eye) { return eye == PanoramaEye::Left ? "left" 
 
 const char* cameraWord(char cameraLetter) {
     switch (cameraLetter) {
-    case 'N': return "NAVCAM";
-    case 'P': return "PANCAM";
-    case 'F': return "front HAZCAM";
-    case 'R': return "rear HAZCAM";
-    case 'M': return "Microscopic Imager";
-    case 'E': return "descent camera";
-    default: return "unknown camera";
+        case 'N':
+            return "NAVCAM";
+        case 'P':
+            return "PANCAM";
+        case 'F':
+            return "front HAZCAM";
+        case 'R':
+            return "rear HAZCAM";
+        case 'M':
+            return "Microscopic Imager";
+        case 'E':
+            return "descent camera";
+        default:
+            return "unknown camera";
     }
 }
 
@@ -187,20 +194,25 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
                    (wantedSequence.empty() || c.sequence == wantedSequence);
         });
         if (hazards && !request.camera)
-            out.error = "HAZCAM frames are fisheye views and cannot be stitched into a panorama: "
-                        "choose a NAVCAM or PANCAM sequence";
+            out.error =
+                "HAZCAM frames are fisheye views and cannot be stitched into a panorama: "
+                "choose a NAVCAM or PANCAM sequence";
         else
-            out.error = std::string("no ") + (request.camera ? (*request.camera == PanoramaCamera::Navcam ? "NAVCAM " : "PANCAM ") : "NAVCAM or PANCAM ") +
+            out.error = std::string("no ") +
+                        (request.camera ? (*request.camera == PanoramaCamera::Navcam ? "NAVCAM " : "PANCAM ")
+                                        : "NAVCAM or PANCAM ") +
                         eyeWord(request.eye) + "-eye frames" + asked + " are here";
         return out;
     }
     if (first->camera == 'F' || first->camera == 'R') {
-        out.error = "HAZCAM frames are fisheye views and cannot be stitched into a panorama: "
-                    "choose a NAVCAM or PANCAM sequence";
+        out.error =
+            "HAZCAM frames are fisheye views and cannot be stitched into a panorama: "
+            "choose a NAVCAM or PANCAM sequence";
         return out;
     }
     if (!stitchable(first->camera)) {
-        out.error = std::string("the ") + cameraWord(first->camera) + " takes no panoramas: choose a NAVCAM or PANCAM sequence";
+        out.error =
+            std::string("the ") + cameraWord(first->camera) + " takes no panoramas: choose a NAVCAM or PANCAM sequence";
         return out;
     }
     out.rover = first->rover;
@@ -219,7 +231,9 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     });
     // One picture per product: a JPEG beside the PDS product of the same identifier is the same frame.
     chosen.erase(std::unique(chosen.begin(), chosen.end(),
-                             [](const Candidate* a, const Candidate* b) { return upper(a->id.identifier) == upper(b->id.identifier); }),
+                             [](const Candidate* a, const Candidate* b) {
+                                 return upper(a->id.identifier) == upper(b->id.identifier);
+                             }),
                  chosen.end());
     if (chosen.size() < 2) {
         out.error = "only one " + std::string(eyeWord(request.eye)) + "-eye frame of sequence " + out.sequence +
@@ -240,7 +254,8 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     for (const PanoramaFrame& f : out.frames) {
         std::string partner = f.identifier;
         partner[23] = otherEye;
-        auto it = std::find_if(all.begin(), all.end(), [&](const Candidate& c) { return upper(c.id.identifier) == partner; });
+        auto it =
+            std::find_if(all.begin(), all.end(), [&](const Candidate& c) { return upper(c.id.identifier) == partner; });
         if (it == all.end()) {
             out.missingPartners.push_back(partner);
             continue;

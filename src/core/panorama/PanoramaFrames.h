@@ -36,13 +36,13 @@ struct PanoramaFrame {
 };
 
 struct FrameSelection {
-    std::vector<PanoramaFrame> frames;    // in the order they were taken
-    std::vector<PanoramaFrame> partners;  // the other eye, frame for frame, when every one is here
+    std::vector<PanoramaFrame> frames;         // in the order they were taken
+    std::vector<PanoramaFrame> partners;       // the other eye, frame for frame, when every one is here
     std::vector<std::string> missingPartners;  // identifiers of the other eye that are not here
-    char rover = 0;     // '1' or '2'
-    char camera = 0;    // 'N' or 'P'
+    char rover = 0;                            // '1' or '2'
+    char camera = 0;                           // 'N' or 'P'
     char filter = 0;
-    std::string sequence;     // upper case
+    std::string sequence;      // upper case
     double fieldOfView = 0.0;  // degrees: the labels' when they all agree, else the camera's
     std::string error;
     bool ok() const { return error.empty(); }

@@ -389,8 +389,8 @@ std::string writeBytes(const fs::path& path, const void* data, std::size_t size,
         if (!holdsExactly(path, data, size)) kept.push_back(path.string());
         return "";
     }
-    const std::string error = imaging::writeFileAtomically(path.string(), static_cast<const std::uint8_t*>(data), size,
-                                                           imaging::ExistingFile::Keep);
+    std::string error = imaging::writeFileAtomically(path.string(), static_cast<const std::uint8_t*>(data), size,
+                                                     imaging::ExistingFile::Keep);
     if (error.find("already exists") != std::string::npos) {
         kept.push_back(path.string());  // appeared while it was written
         return "";

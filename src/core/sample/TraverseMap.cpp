@@ -193,7 +193,7 @@ Raster renderTraverseMap(const Terrain& terrain, const std::vector<MapPoint>& pa
     const float by = static_cast<float>(height) - 18.0f;
     drawLine(map, 12.0f, by, 12.0f + barPx, by, 6.0f, dark);
     drawLine(map, 12.0f, by, 12.0f + barPx, by, 3.0f, white);
-    const int mLabel = static_cast<int>(barMetres + 0.5f);
+    const int mLabel = static_cast<int>(std::lround(barMetres));
     const std::string scaleText = mLabel >= 1000 ? std::to_string(mLabel / 1000) + " KM" : std::to_string(mLabel) + " M";
     outlinedText(map, 14, static_cast<int>(by) - 14, scaleText, 1, white);
 

@@ -53,8 +53,10 @@ TForm34::TForm34(Workbench& workbench, platform::Platform& platform)
     cancel_ = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Cancel"));
     cancel_->setEnabled(false);
     QPushButton* close = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Close"));
-    connect(stitch_, &QPushButton::clicked, this, [this] { platform::runGuarded(platform_, this, [this] { startStitch(false); }); });
-    connect(anaglyph_, &QPushButton::clicked, this, [this] { platform::runGuarded(platform_, this, [this] { startStitch(true); }); });
+    connect(stitch_, &QPushButton::clicked, this,
+            [this] { platform::runGuarded(platform_, this, [this] { startStitch(false); }); });
+    connect(anaglyph_, &QPushButton::clicked, this,
+            [this] { platform::runGuarded(platform_, this, [this] { startStitch(true); }); });
     connect(cancel_, &QPushButton::clicked, this, &TForm34::cancelStitch);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
@@ -85,7 +87,8 @@ void TForm34::openFor(const QString& path) {
         directory_ = QFileInfo(path).absolutePath();
         std::string error;
         pictures_ = panorama::directoryPictures(platform::fileNameToBytes(directory_).toStdString(), error);
-        const std::optional<panorama::FrameRequest> request = panorama::requestForFrame(platform::fileNameToBytes(path).toStdString());
+        const std::optional<panorama::FrameRequest> request =
+            panorama::requestForFrame(platform::fileNameToBytes(path).toStdString());
         if (!error.empty()) {
             selection_ = {};
             selection_.error = error;
@@ -104,17 +107,20 @@ void TForm34::openFor(const QString& path) {
 void TForm34::showSelection() {
     const bool ok = selection_.ok();
     if (ok) {
-        QString text = QStringLiteral("Sequence %1 of %2's %3: %4 frames of the %5 eye.")
-                           .arg(QString::fromStdString(selection_.sequence), QString::fromLatin1(roverName(selection_.rover)),
-                                QString::fromLatin1(panorama::cameraWord(selection_.camera)))
-                           .arg(selection_.frames.size())
-                           .arg(QString::fromLatin1(panorama::eyeWord(request_.eye)));
-        text += selection_.partners.empty() ? QStringLiteral(" The other eye's frames are not all here.")
-                                            : QStringLiteral(" The other eye's frames are here too: it can be an anaglyph.");
+        QString text =
+            QStringLiteral("Sequence %1 of %2's %3: %4 frames of the %5 eye.")
+                .arg(QString::fromStdString(selection_.sequence), QString::fromLatin1(roverName(selection_.rover)),
+                     QString::fromLatin1(panorama::cameraWord(selection_.camera)))
+                .arg(selection_.frames.size())
+                .arg(QString::fromLatin1(panorama::eyeWord(request_.eye)));
+        text += selection_.partners.empty()
+                    ? QStringLiteral(" The other eye's frames are not all here.")
+                    : QStringLiteral(" The other eye's frames are here too: it can be an anaglyph.");
         sequence_->setText(text);
         status_->setText(QStringLiteral("Stitching takes a few seconds for each frame."));
     } else {
-        sequence_->setText(QStringLiteral("No panorama can be made here: %1.").arg(QString::fromStdString(selection_.error)));
+        sequence_->setText(
+            QStringLiteral("No panorama can be made here: %1.").arg(QString::fromStdString(selection_.error)));
         status_->setText(QString());
     }
     const std::string tools = panorama::missingTools();
@@ -143,11 +149,12 @@ void TForm34::startStitch(bool anaglyph) {
         panorama::PanoramaResult result = panorama::stitchPanorama(
             pictures, options,
             [this](const panorama::PanoramaProgress& p) {
-                QMetaObject::invokeMethod(this, [this, p] { showProgress(p); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, p] { showProgress(p); }, Qt::QueuedConnection);
             },
             &stop_);
-        QMetaObject::invokeMethod(this, [this, r = std::move(result)]() mutable { result_ = std::move(r); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, r = std::move(result)]() mutable { result_ = std::move(r); }, Qt::QueuedConnection);
     });
     connect(thread_, &QThread::finished, this, &TForm34::finishStitch, Qt::QueuedConnection);
     thread_->start();
@@ -182,7 +189,8 @@ void TForm34::finishStitch() {
         return;
     }
     if (!result_.ok()) {
-        const QString message = QStringLiteral("The panorama could not be made: %1.").arg(QString::fromStdString(result_.error));
+        const QString message =
+            QStringLiteral("The panorama could not be made: %1.").arg(QString::fromStdString(result_.error));
         status_->setText(message);
         platform_.error(this, message);
         emit stitchFinished();
@@ -207,12 +215,15 @@ void TForm34::finishStitch() {
             const QString path = QDir(directory).filePath(name);
             error = imaging::writeJpegFile(result_.image, platform::fileNameToBytes(path).toStdString(), 100,
                                            imaging::ExistingFile::Keep);
-            if (error.empty()) saved = path;
-            else if (error.find("already exists") == std::string::npos) break;  // a name taken meanwhile: the next
+            if (error.empty())
+                saved = path;
+            else if (error.find("already exists") == std::string::npos)
+                break;  // a name taken meanwhile: the next
         }
     }
     if (saved.isEmpty()) {
-        const QString message = QStringLiteral("The panorama could not be saved: %1.").arg(QString::fromStdString(error));
+        const QString message =
+            QStringLiteral("The panorama could not be saved: %1.").arg(QString::fromStdString(error));
         status_->setText(message);
         platform_.error(this, message);
     } else {

@@ -43,12 +43,12 @@ private:
     void finishStitch();
     void showSelection();
 
-    QLabel* sequence_ = nullptr;       // Label1
-    QProgressBar* progress_ = nullptr; // ProgressBar1
-    QLabel* status_ = nullptr;         // Label2
-    QPushButton* stitch_ = nullptr;    // Button1
-    QPushButton* anaglyph_ = nullptr;  // Button2
-    QPushButton* cancel_ = nullptr;    // Button3
+    QLabel* sequence_ = nullptr;        // Label1
+    QProgressBar* progress_ = nullptr;  // ProgressBar1
+    QLabel* status_ = nullptr;          // Label2
+    QPushButton* stitch_ = nullptr;     // Button1
+    QPushButton* anaglyph_ = nullptr;   // Button2
+    QPushButton* cancel_ = nullptr;     // Button3
 
     QString directory_;
     std::vector<std::string> pictures_;

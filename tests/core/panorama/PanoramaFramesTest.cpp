@@ -19,7 +19,8 @@ namespace {
 
 // Spirit NAVCAM left frames of sequence P0730, clock 130637489 + 27 i.
 std::string frame(int i, char eye = 'L', const char* sequence = "P0730", char camera = 'N', char filter = '0') {
-    return "2" + std::string(1, camera) + std::to_string(130637489 + 27 * i) + "EFF4700" + sequence + eye + filter + "M1.JPG";
+    return "2" + std::string(1, camera) + std::to_string(130637489 + 27 * i) + "EFF4700" + sequence + eye + filter +
+           "M1.JPG";
 }
 
 PanoramaFrame at(const std::string& path) {
@@ -39,12 +40,20 @@ std::vector<std::string> ids(const FrameSelection& s) {
 TEST(PanoramaFrames, SelectionBySequenceEyeAndCamera) {
     const std::string lonePair = "1N128459614EFF0100P1507L0M1.JPG";
     // The listing order is not the order of taking: the frames come back by their clock.
-    const std::vector<std::string> dir = {lonePair, "1N128459614EFF0100P1507R0M1.JPG", frame(2), frame(0), frame(1),
-                                          frame(0, 'R'), frame(1, 'R'), frame(2, 'R'),
-                                          frame(3, 'L', "P0731"),          // a stray frame of another sequence
-                                          frame(4, 'L', "P2411", 'P', '4'), frame(5, 'L', "P2411", 'P', '4'),
+    const std::vector<std::string> dir = {lonePair,
+                                          "1N128459614EFF0100P1507R0M1.JPG",
+                                          frame(2),
+                                          frame(0),
+                                          frame(1),
+                                          frame(0, 'R'),
+                                          frame(1, 'R'),
+                                          frame(2, 'R'),
+                                          frame(3, 'L', "P0731"),  // a stray frame of another sequence
+                                          frame(4, 'L', "P2411", 'P', '4'),
+                                          frame(5, 'L', "P2411", 'P', '4'),
                                           frame(5, 'L', "P2411", 'P', '5'),  // another filter of that sequence
-                                          "IMG_0001.jpg", frame(0) + "-B30C16M50-01.jpg" /* a made anaglyph */};
+                                          "IMG_0001.jpg",
+                                          frame(0) + "-B30C16M50-01.jpg" /* a made anaglyph */};
     struct Case {
         const char* what;
         FrameRequest request;
@@ -53,9 +62,14 @@ TEST(PanoramaFrames, SelectionBySequenceEyeAndCamera) {
     };
     const std::vector<Case> cases = {
         {"default: the first sequence of two or more", {}, {frame(0), frame(1), frame(2)}, true},
-        {"named sequence, right eye", {"p0730", PanoramaEye::Right, std::nullopt}, {frame(0, 'R'), frame(1, 'R'), frame(2, 'R')}, true},
-        {"PANCAM: one filter", {"", PanoramaEye::Left, PanoramaCamera::Pancam},
-         {frame(4, 'L', "P2411", 'P', '4'), frame(5, 'L', "P2411", 'P', '4')}, false},
+        {"named sequence, right eye",
+         {"p0730", PanoramaEye::Right, std::nullopt},
+         {frame(0, 'R'), frame(1, 'R'), frame(2, 'R')},
+         true},
+        {"PANCAM: one filter",
+         {"", PanoramaEye::Left, PanoramaCamera::Pancam},
+         {frame(4, 'L', "P2411", 'P', '4'), frame(5, 'L', "P2411", 'P', '4')},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -68,7 +82,8 @@ TEST(PanoramaFrames, SelectionBySequenceEyeAndCamera) {
     EXPECT_EQ(nav.partners.front().path, frame(0, 'R'));
     EXPECT_DOUBLE_EQ(nav.fieldOfView, kNavcamFieldOfView);
     EXPECT_EQ(nav.sequence, "P0730");
-    EXPECT_DOUBLE_EQ(selectFrames(dir, {"", PanoramaEye::Left, PanoramaCamera::Pancam}).fieldOfView, kPancamFieldOfView);
+    EXPECT_DOUBLE_EQ(selectFrames(dir, {"", PanoramaEye::Left, PanoramaCamera::Pancam}).fieldOfView,
+                     kPancamFieldOfView);
 }
 
 TEST(PanoramaFrames, RefusalsNameTheReason) {
@@ -81,8 +96,11 @@ TEST(PanoramaFrames, RefusalsNameTheReason) {
         {hazcams, {}, "HAZCAM frames are fisheye"},
         {hazcams, {"P1214", PanoramaEye::Left, std::nullopt}, "HAZCAM frames are fisheye"},
         {{frame(0), frame(1, 'L', "P0731")}, {}, "only one left-eye frame of sequence P0730"},
-        {{frame(0), frame(1)}, {"P0999", PanoramaEye::Left, std::nullopt}, "no NAVCAM or PANCAM left-eye frames of sequence P0999"},
-        {{"2M139692239EFF3100P2937M2M1.JPG", "2M139692300EFF3100P2937M2M1.JPG"}, {"P2937", PanoramaEye::Left, std::nullopt},
+        {{frame(0), frame(1)},
+         {"P0999", PanoramaEye::Left, std::nullopt},
+         "no NAVCAM or PANCAM left-eye frames of sequence P0999"},
+        {{"2M139692239EFF3100P2937M2M1.JPG", "2M139692300EFF3100P2937M2M1.JPG"},
+         {"P2937", PanoramaEye::Left, std::nullopt},
          "no NAVCAM or PANCAM left-eye frames"},
     };
     for (const auto& c : cases) {
@@ -131,15 +149,18 @@ TEST(PanoramaFrames, PointingFromDetachedAndAttachedLabels) {
 }
 
 TEST(HuginProject, InitialProjectForKnownFrames) {
-    const std::string text = initialProject({{"L000.jpg", 512, 512, 45, 0, -10, 0}, {"L001.jpg", 512, 512, 45, 36.5, -9.75, 0}});
-    EXPECT_EQ(text,
-              "# hugin project file\n#hugin_ptoversion 2\n"
-              "p f2 w3000 h1500 v360 k0 E0 R0 n\"TIFF_m c:NONE r:CROP\"\nm i0\n\n"
-              "i w512 h512 f0 v45 Ra0 Rb0 Rc0 Rd0 Re0 Eev0 Er1 Eb1 r0 p-10 y0 TrX0 TrY0 TrZ0 Tpy0 Tpp0 j0 a0 b0 c0 d0 e0 g0 "
-              "t0 Va1 Vb0 Vc0 Vd0 Vx0 Vy0 Vm5 n\"L000.jpg\"\n"
-              "i w512 h512 f0 v45 Ra0 Rb0 Rc0 Rd0 Re0 Eev0 Er1 Eb1 r0 p-9.75 y36.5 TrX0 TrY0 TrZ0 Tpy0 Tpp0 j0 a0 b0 c0 d0 e0 g0 "
-              "t0 Va1 Vb0 Vc0 Vd0 Vx0 Vy0 Vm5 n\"L001.jpg\"\n\n"
-              "v y1\nv p1\nv r1\nv\n");
+    const std::string text =
+        initialProject({{"L000.jpg", 512, 512, 45, 0, -10, 0}, {"L001.jpg", 512, 512, 45, 36.5, -9.75, 0}});
+    EXPECT_EQ(
+        text,
+        "# hugin project file\n#hugin_ptoversion 2\n"
+        "p f2 w3000 h1500 v360 k0 E0 R0 n\"TIFF_m c:NONE r:CROP\"\nm i0\n\n"
+        "i w512 h512 f0 v45 Ra0 Rb0 Rc0 Rd0 Re0 Eev0 Er1 Eb1 r0 p-10 y0 TrX0 TrY0 TrZ0 Tpy0 Tpp0 j0 a0 b0 c0 d0 e0 g0 "
+        "t0 Va1 Vb0 Vc0 Vd0 Vx0 Vy0 Vm5 n\"L000.jpg\"\n"
+        "i w512 h512 f0 v45 Ra0 Rb0 Rc0 Rd0 Re0 Eev0 Er1 Eb1 r0 p-9.75 y36.5 TrX0 TrY0 TrZ0 Tpy0 Tpp0 j0 a0 b0 c0 d0 "
+        "e0 g0 "
+        "t0 Va1 Vb0 Vc0 Vd0 Vx0 Vy0 Vm5 n\"L001.jpg\"\n\n"
+        "v y1\nv p1\nv r1\nv\n");
     // It reads back as written.
     HuginProject p;
     ASSERT_EQ(parseProject(text, p), "");
