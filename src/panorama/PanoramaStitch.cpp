@@ -261,14 +261,17 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     }
     const std::string threads = std::to_string(jobs);
     const std::vector<std::string> env = {"OMP_NUM_THREADS=" + threads};
-    auto run = [&](const std::string& stage, std::vector<std::string> argv) {
-        stages.begin(stage);
-        const ToolOutcome o = runTools({{std::move(argv), work / "tools.log"}}, work.path(), 1, env, stop);
+    // Takes a stop or a failure into the result; true when the tools did their work.
+    auto settled = [&](const ToolOutcome& o) {
         if (o.stopped)
             r.stopped = true;
         else if (!o.ok())
             r.error = o.error;
         return o.ok();
+    };
+    auto run = [&](const std::string& stage, std::vector<std::string> argv) {
+        stages.begin(stage);
+        return settled(runTools({{std::move(argv), work / "tools.log"}}, work.path(), 1, env, stop));
     };
     if (!run("finding control points",
              {"cpfind", pointed ? "--prealigned" : "--multirow", std::string("--sieve2size=") + kPointsPerCell,
@@ -322,16 +325,9 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
                               work / "tools.log"});
     stages.begin("remapping", static_cast<int>(remaps.size()));
     int remapped = 0;
-    const ToolOutcome mapped = runTools(remaps, work.path(), jobs, {"OMP_NUM_THREADS=1"}, stop,
-                                        [&](std::size_t) { stages.report(++remapped); });
-    if (mapped.stopped) {
-        r.stopped = true;
+    if (!settled(runTools(remaps, work.path(), jobs, {"OMP_NUM_THREADS=1"}, stop,
+                          [&](std::size_t) { stages.report(++remapped); })))
         return r;
-    }
-    if (!mapped.ok()) {
-        r.error = mapped.error;
-        return r;
-    }
 
     // Blending: the two eyes at once, each with half the cores.
     std::vector<ToolCommand> blends;
@@ -347,16 +343,9 @@ PanoramaResult stitchPanorama(const std::vector<std::string>& pictures, const Pa
     stages.begin("blending", static_cast<int>(blends.size()));
     int blended = 0;
     const int blendThreads = std::max(1, jobs / static_cast<int>(blends.size()));
-    const ToolOutcome joined = runTools(blends, work.path(), jobs, {"OMP_NUM_THREADS=" + std::to_string(blendThreads)},
-                                        stop, [&](std::size_t) { stages.report(++blended); });
-    if (joined.stopped) {
-        r.stopped = true;
+    if (!settled(runTools(blends, work.path(), jobs, {"OMP_NUM_THREADS=" + std::to_string(blendThreads)}, stop,
+                          [&](std::size_t) { stages.report(++blended); })))
         return r;
-    }
-    if (!joined.ok()) {
-        r.error = joined.error;
-        return r;
-    }
 
     stages.begin("reading the panorama");
     imaging::ImageResult left = imaging::readImageFile(work / "left.bmp");
