@@ -182,6 +182,22 @@ TEST_F(Stitch, StopKillsTheToolsAndLeavesNoWorkDirectory) {
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
+TEST_F(Stitch, TwoRealNavcamFramesInTheArchivesLowerCaseNames) {
+    const fs::path real = fs::path(KELDAR_REALDATA_DIR) / "images";
+    const char* names[] = {"2n292280938effb100p0703l0m1.img.jpg", "2n292280989effb100p0703l0m1.img.jpg"};
+    for (const char* name : names) {
+        if (!fs::exists(real / name)) GTEST_SKIP() << "real MER images not present in " << real.string();
+        fs::copy_file(real / name, dir_ / name);
+    }
+    std::string error;
+    const PanoramaResult r = panorama::stitchPanorama(panorama::directoryPictures(dir_.string(), error), {});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.selection.sequence, "P0703");
+    // Two frames of 1024 that overlap: wider than one, narrower than both side by side.
+    EXPECT_GT(r.image.width(), 1200);
+    EXPECT_LT(r.image.width(), 2048);
+}
+
 TEST(StitchTools, MissingToolsNameTheirPackages) {
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
     ::setenv("PATH", "/nonexistent", 1);

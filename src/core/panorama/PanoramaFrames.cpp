@@ -45,6 +45,12 @@ std::optional<double> firstOf(const imaging::PdsLabel& label,
     return std::nullopt;
 }
 
+// The archive volumes write names in lower case ("2n292280938effb100p0703l0m1.img.jpg", and
+// fetch --archive-names keeps them): a frame is a frame whatever the case of its name.
+decode::DecodedIdentifier decodedName(const std::string& path) {
+    return decode::decodeProductIdentifier(upper(fs::path(path).filename().string()));
+}
+
 struct Candidate {
     std::string path;
     decode::DecodedIdentifier id;
@@ -129,7 +135,7 @@ std::vector<std::string> directoryPictures(const std::string& directory, std::st
 }
 
 std::optional<FrameRequest> requestForFrame(const std::string& path) {
-    const decode::DecodedIdentifier id = decode::decodeProductIdentifier(path);
+    const decode::DecodedIdentifier id = decodedName(path);
     if (!id.validIdentifier || id.combinedProduct) return std::nullopt;
     FrameRequest r;
     r.sequence = upper(id.sequence);
@@ -149,7 +155,7 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     for (const std::string& path : paths) {
         if (!isPicture(path)) continue;
         Candidate c;
-        c.id = decode::decodeProductIdentifier(path);
+        c.id = decodedName(path);
         if (!c.id.validIdentifier || c.id.combinedProduct || !c.id.clockValid) continue;
         c.path = path;
         c.rover = c.id.roverDigit[0];

@@ -78,6 +78,11 @@ TEST(PanoramaFrames, SelectionBySequenceEyeAndCamera) {
         EXPECT_EQ(ids(s), c.frames);
         EXPECT_EQ(s.partners.size(), c.stereo ? c.frames.size() : 0u);
     }
+    // Names as the archive writes them, in lower case.
+    const FrameSelection lower = selectFrames({"2n292280989effb100p0703l0m1.img.jpg", "2n292280938effb100p0703l0m1.img.jpg"}, {});
+    ASSERT_TRUE(lower.ok()) << lower.error;
+    EXPECT_EQ(ids(lower).front(), "2n292280938effb100p0703l0m1.img.jpg");
+    EXPECT_EQ(lower.sequence, "P0703");
     const FrameSelection nav = selectFrames(dir, {});
     EXPECT_EQ(nav.partners.front().path, frame(0, 'R'));
     EXPECT_DOUBLE_EQ(nav.fieldOfView, kNavcamFieldOfView);
