@@ -39,14 +39,17 @@ const char kUsage[] =
     "      the 98th percentile); any other name is a 24-bit BMP. Exit status 1 when reading,\n"
     "      processing or writing fails, 2 on a usage error; a failed run leaves nothing at OUT.\n";
 
-// Rows of all inputs, decoded on a helper thread and handed to the encoding thread through a
-// small ring of row slots, so that decoding and encoding overlap on two cores. Each input
-// gives its whole row and as many rows as asked of it; past those its rows come as nullptr.
-// When no thread can be started, the rows are decoded on the calling thread instead.
+// Rows of all inputs, handed to the encoding thread through a small ring of row slots. One
+// helper thread decodes whichever input is furthest behind while the calling thread encodes;
+// when the encoder finds a row it needs not yet decoded, it decodes it itself rather than
+// wait. Two threads on two cores then share the decoding as the work falls, without a third
+// thread to take turns with. Each input is decoded by one thread at a time; each gives its
+// whole row and as many rows as asked of it, past those its rows come as nullptr. Errors come
+// as a single decoding thread would meet them: the earliest row first, inputs in order.
 class DecodedRows {
 public:
     DecodedRows(std::vector<imaging::ImageRowReader>& readers, std::vector<int> rowsPerInput)
-        : readers_(readers), rowsPerInput_(std::move(rowsPerInput)) {
+        : readers_(readers), rowsPerInput_(std::move(rowsPerInput)), inputs_(readers_.size()) {
         for (std::size_t i = 0; i < readers_.size(); ++i) {
             offsets_.push_back(slotBytes_);
             slotBytes_ += static_cast<std::size_t>(readers_[i].width()) * 3;
@@ -64,143 +67,204 @@ public:
             stop_ = true;
         }
         changed_.notify_all();
-        if (thread_.joinable()) thread_.join();
+        if (helper_.joinable()) helper_.join();
     }
 
     int height() const { return height_; }
 
     void start() {
         try {
-            thread_ = std::thread([this] { produce(); });
+            helper_ = std::thread([this] { help(); });
         } catch (const std::system_error&) {
-            // Decoded in next() instead.
+            // The calling thread decodes everything.
         }
     }
 
     // Waits for the next row of every input; false, with `error` set, when decoding failed.
     bool next(std::vector<const std::uint8_t*>& rows, std::string& error) {
-        if (!thread_.joinable()) {
-            if (consumed_ >= height_) {
-                error = "input ended early";
-                return false;
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            // An input being decoded by the helper is left to it while another still lacks
+            // its row; only when every missing row is under way is there anything to wait for.
+            std::size_t missing = inputs_.size();
+            bool waitable = false;
+            for (std::size_t i = 0; i < inputs_.size(); ++i) {
+                const Input& input = inputs_[i];
+                if (consumed_ >= rowsPerInput_[i] || input.produced > consumed_) continue;
+                if (input.failed) {
+                    // The earliest row first, inputs in order: an input before this one that
+                    // is still being decoded may fail at this row too.
+                    if (waitable || missing < inputs_.size()) break;
+                    error = input.error;
+                    return false;
+                }
+                if (input.busy) {
+                    waitable = true;
+                } else if (missing == inputs_.size()) {
+                    missing = i;
+                }
             }
-            if (error = decodeRow(consumed_); !error.empty()) return false;
-        } else {
-            std::unique_lock<std::mutex> lock(mutex_);
-            ++waiting_;
-            changed_.wait(lock, [this] { return produced_ > consumed_ || done_; });
-            --waiting_;
-            if (produced_ <= consumed_) {
-                error = error_.empty() ? "input ended early" : error_;
-                return false;
+            if (missing < inputs_.size()) {
+                decodeRows(lock, missing, kOwnBatch);
+            } else if (waitable) {
+                // Rather than wait, read ahead in an input the helper is not on.
+                const std::size_t ahead = inputWithRoom();
+                if (ahead < inputs_.size()) decodeRows(lock, ahead, kOwnBatch);
+                else waitLocked(lock, callerWaiting_);
+            } else {
+                break;
             }
         }
-        for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (std::size_t i = 0; i < rows.size(); ++i)
             rows[i] = consumed_ < rowsPerInput_[i] ? slotRow(consumed_, i) : nullptr;
-        }
         return true;
     }
 
     // The rows given by the last next() may be overwritten from now on.
     void release() {
-        if (!thread_.joinable()) {
-            ++consumed_;
-            return;
-        }
-        bool wake = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++consumed_;
-            wake = waiting_ > 0;
-        }
-        if (wake) changed_.notify_all();
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++consumed_;
+        // The helper, when waiting for room, is woken once per batch of free slots.
+        if (helperWaiting_ && consumed_ % kHelperBatch == 0) changed_.notify_all();
     }
 
     // Waits until the inputs have been read to their end; returns the first error, or "".
     std::string finish() {
-        if (!thread_.joinable()) return finishReaders();
         std::unique_lock<std::mutex> lock(mutex_);
-        ++waiting_;
-        changed_.wait(lock, [this] { return done_; });
-        --waiting_;
-        return error_;
+        std::string first;
+        for (std::size_t i = 0; i < inputs_.size(); ++i) {
+            Input& input = inputs_[i];
+            while (!input.finished && !input.failed) {
+                if (!input.busy && input.produced >= rowsPerInput_[i]) {
+                    finishInput(lock, i);
+                } else if (!input.busy) {
+                    decodeRows(lock, i, rowsPerInput_[i]);  // rows nobody asked for yet
+                } else {
+                    waitLocked(lock, callerWaiting_);
+                }
+            }
+            if (first.empty()) first = input.error;
+        }
+        return first;
     }
 
 private:
-    static constexpr int kSlots = 32;
+    static constexpr int kSlots = 128;
+    // Rows the helper decodes of one input before it looks again which is furthest behind,
+    // and the rows the encoder decodes itself when it finds one missing.
+    static constexpr int kHelperBatch = 16;
+    static constexpr int kOwnBatch = 8;
+
+    struct Input {
+        int produced = 0;
+        bool busy = false;      // a thread is decoding it
+        bool failed = false;    // decoding stopped with `error`
+        bool finished = false;  // read to its end, `error` says how
+        std::string error;
+    };
 
     std::uint8_t* slotRow(int y, std::size_t input) {
         return slots_.get() + static_cast<std::size_t>(y % kSlots) * slotBytes_ + offsets_[input];
     }
 
-    // Row y of every input that has one, into its slot.
-    std::string decodeRow(int y) {
-        for (std::size_t i = 0; i < readers_.size(); ++i) {
-            if (y >= rowsPerInput_[i]) continue;
-            const std::uint8_t* row = readers_[i].nextRow();
-            if (row == nullptr) return readers_[i].error();
-            std::memcpy(slotRow(y, i), row, static_cast<std::size_t>(readers_[i].width()) * 3);
+    void waitLocked(std::unique_lock<std::mutex>& lock, bool& waiting) {
+        waiting = true;
+        changed_.wait(lock);
+        waiting = false;
+    }
+
+    void wakeOthers() {
+        if (callerWaiting_ || helperWaiting_) changed_.notify_all();
+    }
+
+    // Decodes up to `count` rows of input i as far as there is room in the ring, with the lock
+    // let go meanwhile; each row is published as soon as it is there.
+    void decodeRows(std::unique_lock<std::mutex>& lock, std::size_t i, int count) {
+        Input& input = inputs_[i];
+        const int end = std::min({rowsPerInput_[i], consumed_ + kSlots, input.produced + count});
+        if (end <= input.produced) return;
+        input.busy = true;
+        for (int y = input.produced; y < end; ++y) {
+            lock.unlock();
+            const bool ok = readers_[i].nextRowInto(slotRow(y, i));
+            lock.lock();
+            if (!ok) {
+                input.failed = true;
+                input.error = readers_[i].error().empty() ? "input ended early" : readers_[i].error();
+                break;
+            }
+            input.produced = y + 1;
+            if (callerWaiting_) changed_.notify_all();
+            if (stop_) break;
         }
-        return {};
+        input.busy = false;
+        wakeOthers();
     }
 
     // Damage past the rows used is an error too.
-    std::string finishReaders() {
-        for (imaging::ImageRowReader& reader : readers_) {
-            if (std::string error = reader.finish(); !error.empty()) return error;
-        }
-        return {};
+    void finishInput(std::unique_lock<std::mutex>& lock, std::size_t i) {
+        Input& input = inputs_[i];
+        input.busy = true;
+        lock.unlock();
+        std::string error = readers_[i].finish();
+        lock.lock();
+        input.busy = false;
+        input.error = std::move(error);
+        input.finished = true;
+        wakeOthers();
     }
 
-    void produce() {
-        std::string error;
-        for (int y = 0; y < height_ && error.empty(); ++y) {
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                ++waiting_;
-                changed_.wait(lock, [this, y] { return y - consumed_ < kSlots || stop_; });
-                --waiting_;
-                if (stop_) break;
+    // An input no thread is decoding, with rows left to decode and room for them; the one
+    // furthest behind. inputs_.size() when there is none.
+    std::size_t inputWithRoom() const {
+        std::size_t chosen = inputs_.size();
+        for (std::size_t i = 0; i < inputs_.size(); ++i) {
+            const Input& input = inputs_[i];
+            if (input.busy || input.failed || input.produced >= std::min(rowsPerInput_[i], consumed_ + kSlots)) continue;
+            if (chosen == inputs_.size() || input.produced < inputs_[chosen].produced) chosen = i;
+        }
+        return chosen;
+    }
+
+    void help() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!stop_) {
+            // The input furthest behind that has room, else one to read to its end.
+            std::size_t chosen = inputs_.size();
+            bool unfinished = false;
+            for (std::size_t i = 0; i < inputs_.size(); ++i) {
+                const Input& input = inputs_[i];
+                if (input.finished || input.failed) continue;
+                unfinished = true;
+                const bool room = input.produced < std::min(rowsPerInput_[i], consumed_ + kSlots);
+                if (input.busy || (!room && input.produced < rowsPerInput_[i])) continue;
+                if (chosen == inputs_.size() || input.produced < inputs_[chosen].produced) chosen = i;
             }
-            error = decodeRow(y);
-            bool wake = !error.empty();
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (error.empty()) ++produced_;
-                wake = wake || waiting_ > 0;
+            if (!unfinished) return;
+            if (chosen == inputs_.size()) {
+                waitLocked(lock, helperWaiting_);
+            } else if (inputs_[chosen].produced < rowsPerInput_[chosen]) {
+                decodeRows(lock, chosen, kHelperBatch);
+            } else {
+                finishInput(lock, chosen);
             }
-            if (wake) changed_.notify_all();
         }
-        // Not worth reading on once the writer gave up.
-        bool stopped = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopped = stop_;
-        }
-        if (error.empty() && !stopped) error = finishReaders();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            error_ = error;
-            done_ = true;
-        }
-        changed_.notify_all();
     }
 
     std::vector<imaging::ImageRowReader>& readers_;
     const std::vector<int> rowsPerInput_;
+    std::vector<Input> inputs_;
     std::vector<std::size_t> offsets_;  // of each input's row within a slot
     std::size_t slotBytes_ = 0;
     int height_ = 0;
     std::unique_ptr<std::uint8_t[]> slots_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    int produced_ = 0;
     int consumed_ = 0;
-    int waiting_ = 0;  // threads blocked on changed_: only then is a notification needed
+    bool callerWaiting_ = false;
+    bool helperWaiting_ = false;
     bool stop_ = false;
-    bool done_ = false;
-    std::string error_;
-    std::thread thread_;
+    std::thread helper_;  // last: started once everything it uses is there
 };
 
 bool isJpegPath(const std::string& path) { return imaging::imageFileKindFor(path) == imaging::ImageFileKind::Jpeg; }
@@ -235,8 +299,8 @@ std::string openInputs(const std::vector<std::string>& paths, std::vector<imagin
     return {};
 }
 
-// Streams the inputs' rows through `consume` (which writes the output rows), decoding on one
-// thread and encoding on this one: no whole picture is held, which also saves the time of
+// Streams the inputs' rows through `consume` (which writes the output rows), decoding on a
+// helper thread and this one and encoding on this one: no whole picture is held, which also saves the time of
 // touching fresh memory for the inputs and the result. The inputs are read to their end
 // before the output is committed, so damage past the rows used is still reported and leaves
 // nothing at the output. Returns "" on success or the first error.

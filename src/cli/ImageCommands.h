@@ -23,7 +23,7 @@ inline constexpr int kExitUsage = 2;
 // How one output is streamed from its inputs.
 struct StreamOptions {
     imaging::ExistingFile existing = imaging::ExistingFile::Replace;
-    // Decodes the inputs on a helper thread while the calling thread encodes; a caller that
+    // Decodes the inputs on a helper thread too while the calling thread encodes; a caller that
     // already keeps every core busy turns it off.
     bool helperThread = true;
     // Checked between rows: once set, the output is abandoned (its temporary file removed)

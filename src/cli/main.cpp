@@ -10,6 +10,7 @@
 #include "cli/WhenCommand.h"
 #include "cli/LabelCommand.h"
 #include "cli/FetchCommand.h"
+#include "cli/FetchHelper.h"
 #include "cli/PanoramaCommand.h"
 #include "core/sample/SampleDirectory.h"
 
@@ -84,7 +85,7 @@ int main(int argc, char** argv)
         if (command == "make-sample")
             return makeSample(args);
         if (command == "fetch")
-            return keldar::cli::runFetchCommand(args);
+            return keldar::cli::execFetchHelper(argv);
     } catch (const std::exception& error) {
         std::cerr << "keldar-cli " << command << ": " << error.what() << '\n';
         return 1;

@@ -14,7 +14,7 @@ endfunction()
 set(app_id org.example.keldar)
 set(desktop_file ${DATADIR}/applications/${app_id}.desktop)
 set(metainfo ${DATADIR}/metainfo/${app_id}.metainfo.xml)
-set(expected ${BINDIR}/keldar-cli ${MANDIR}/man1/keldar-cli.1.gz ${DATADIR}/doc/keldar/copyright)
+set(expected ${BINDIR}/keldar-cli ${LIBEXECDIR}/keldar/keldar-cli-fetch ${MANDIR}/man1/keldar-cli.1.gz ${DATADIR}/doc/keldar/copyright)
 if(GUI)
   list(APPEND expected ${BINDIR}/keldar ${MANDIR}/man1/keldar.1.gz ${desktop_file} ${metainfo}
        ${DATADIR}/icons/hicolor/scalable/apps/keldar.svg
@@ -37,6 +37,11 @@ if(MODE STREQUAL "tree")
   run(${PREFIX}/${BINDIR}/keldar-cli --version)
   if(NOT out STREQUAL "keldar-cli ${VERSION}\n")
     message(FATAL_ERROR "keldar-cli --version printed '${out}'")
+  endif()
+  # The installed keldar-cli finds its fetch program where the install put it.
+  run(${PREFIX}/${BINDIR}/keldar-cli fetch --help)
+  if(NOT out MATCHES "keldar-cli fetch ROVER")
+    message(FATAL_ERROR "keldar-cli fetch --help printed '${out}'")
   endif()
   if(GUI)
     # Without any display: --version must not need one.

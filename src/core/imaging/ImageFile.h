@@ -103,6 +103,9 @@ public:
     // The next row, valid until the following call; nullptr on a decoding error (see error())
     // or after the last row.
     const std::uint8_t* nextRow();
+    // The same row written into `target` (width × 3 bytes), which spares a copy; false where
+    // nextRow() gives nullptr.
+    bool nextRowInto(std::uint8_t* target);
     // Decodes the rows not asked for, so that damage anywhere in the file is reported, and
     // returns the first error met, or "".
     std::string finish();

@@ -302,14 +302,14 @@ struct ImageRowReader::Impl {
         return true;
     }
 
-    bool readJpegRow() {
+    bool readJpegRow(std::uint8_t* target) {
         if (setjmp(err.jump)) {
             jpegFailed();
             return false;
         }
-        JSAMPROW rowPtr = cmyk ? cmykRow.data() : row.data();
+        JSAMPROW rowPtr = cmyk ? cmykRow.data() : target;
         jpeg_read_scanlines(&cinfo, &rowPtr, 1);
-        if (cmyk) cmykRowToBgr(cmykRow.data(), row.data(), width, cinfo.saw_Adobe_marker);
+        if (cmyk) cmykRowToBgr(cmykRow.data(), target, width, cinfo.saw_Adobe_marker);
         ++next;
         return true;
     }
@@ -324,7 +324,7 @@ struct ImageRowReader::Impl {
     }
 
     // BMP rows are read from where they lie in the file, so the file is never held whole.
-    bool readBmpRow() {
+    bool readBmpRow(std::uint8_t* target) {
         const std::uint64_t offset = bmp.fileRowOffset(next);
         std::size_t got = 0;
         while (got < fileRow.size()) {
@@ -340,7 +340,7 @@ struct ImageRowReader::Impl {
             }
             got += static_cast<std::size_t>(n);
         }
-        decodeBmpRow(bmp, fileRow.data(), row.data());
+        decodeBmpRow(bmp, fileRow.data(), target);
         ++next;
         return true;
     }
@@ -445,9 +445,13 @@ std::string ImageRowReader::start(ImageFileKind kind, std::size_t size) {
         d.error = "cannot read " + path + ": out of memory";
         return d.error;
     }
+    // Enough for the headers of most files; the rest is read as the rows are decoded, which
+    // may be on another thread than the one opening the file.
+    constexpr std::size_t kFirstReadBytes = 16 * 1024;
+    const std::size_t firstRead = std::min(d.inputSize, kFirstReadBytes);
     std::size_t filled = 0;
     while (filled < 2) {
-        const ssize_t n = ::read(d.fd, d.input.get() + filled, d.inputSize - filled);
+        const ssize_t n = ::read(d.fd, d.input.get() + filled, firstRead - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             d.error = "cannot read " + path + ": " + errnoText(errno);
@@ -477,26 +481,31 @@ int ImageRowReader::width() const { return impl_ && impl_->error.empty() ? impl_
 int ImageRowReader::height() const { return impl_ && impl_->error.empty() ? impl_->height : 0; }
 
 const std::uint8_t* ImageRowReader::nextRow() {
-    if (!impl_ || !impl_->error.empty() || impl_->next >= impl_->height) return nullptr;
+    if (!impl_ || impl_->row.empty()) return nullptr;
+    return nextRowInto(impl_->row.data()) ? impl_->row.data() : nullptr;
+}
+
+bool ImageRowReader::nextRowInto(std::uint8_t* target) {
+    if (!impl_ || !impl_->error.empty() || impl_->next >= impl_->height) return false;
     Impl& d = *impl_;
     if (d.isWhole) {
-        std::memcpy(d.row.data(), d.whole.row(d.next++), d.row.size());
-        return d.row.data();
+        std::memcpy(target, d.whole.row(d.next++), static_cast<std::size_t>(d.width) * 3);
+        return true;
     }
     if (d.pds) {
-        if (!d.pds->nextRow(d.row.data())) {
+        if (!d.pds->nextRow(target)) {
             d.error = d.pds->error();
             d.prefixError();
-            return nullptr;
+            return false;
         }
         ++d.next;
-        return d.row.data();
+        return true;
     }
-    if (!(d.isJpeg ? d.readJpegRow() : d.readBmpRow())) {
+    if (!(d.isJpeg ? d.readJpegRow(target) : d.readBmpRow(target))) {
         d.prefixError();
-        return nullptr;
+        return false;
     }
-    return d.row.data();
+    return true;
 }
 
 std::string ImageRowReader::finish() {
@@ -504,7 +513,7 @@ std::string ImageRowReader::finish() {
     Impl& d = *impl_;
     if (!d.error.empty() || !d.isJpeg) return d.error;
     while (d.next < d.height) {
-        if (!d.readJpegRow()) break;
+        if (!d.readJpegRow(d.row.data())) break;
     }
     if (d.error.empty()) d.finishJpeg();
     d.prefixError();

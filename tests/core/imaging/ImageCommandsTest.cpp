@@ -135,6 +135,37 @@ TEST_F(ImageCommandsTest, DamagedInputBeyondTheUsedRowsStillFails) {
     for (const auto& name : dir.entries()) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 
+TEST_F(ImageCommandsTest, TallInputsWrapTheRowRingAndDamageMidwayNamesItsFile) {
+    // Many times the rows the decoders hand over at once, so both threads decode each input
+    // and the ring of rows wraps round; then each input in turn cut off halfway down.
+    const ImageBuffer right = randomImage(24, 1500, 8), left = randomImage(24, 1500, 9);
+    const std::string r = save("r.jpg", right), l = save("l.jpg", left);
+    ASSERT_EQ(run(runAnaglyphCommand, {r, l, dir.file("a.jpg")}), kExitOk);
+    ImageBuffer expected;
+    imaging::buildAnaglyph(readImageFile(r).image, readImageFile(l).image, {50, 16, 30}, expected);
+    EXPECT_EQ(imaging::testing::readBytes(dir.file("a.jpg")), imaging::encodeJpeg(expected, 100));
+
+    std::vector<std::uint8_t> cut = imaging::encodeJpeg(left);
+    cut.resize(cut.size() / 2);
+    writeBytes(dir.file("cut.jpg"), cut);
+    const struct {
+        int (*command)(const std::vector<std::string>&);
+        std::vector<std::string> inputs;
+    } cases[] = {
+        {runAnaglyphCommand, {dir.file("cut.jpg"), l}},
+        {runAnaglyphCommand, {r, dir.file("cut.jpg")}},
+        {runCompositeCommand, {r, l, dir.file("cut.jpg")}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.inputs;
+        args.push_back(dir.file("out.jpg"));
+        std::string err;
+        EXPECT_EQ(run(c.command, args, &err), kExitFailure);
+        EXPECT_NE(err.find("cut.jpg"), std::string::npos) << err;
+        EXPECT_FALSE(exists("out.jpg"));
+    }
+}
+
 TEST_F(ImageCommandsTest, UsageErrorsReturnTwoAndWriteNothing) {
     const std::string r = save("r.bmp", randomImage(4, 4, 1)), l = save("l.bmp", randomImage(4, 4, 2));
     const std::string out = dir.file("out.jpg");
