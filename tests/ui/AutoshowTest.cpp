@@ -102,7 +102,8 @@ TEST_F(Autoshow, APartnerThatDoesNotDecodeIsReportedAndEndsTheImageAction) {
     enter(dir);
     takeBoxes();
     turnAutoshowOn();
-    const int convertedBefore = state().displayBitmap.width();
+    ASSERT_TRUE(state().displayBitmap);
+    const int convertedBefore = state().displayBitmap->size().width();
     ASSERT_NE(convertedBefore, 42);
     stepTo(lonelyLeft);
     const std::vector<QString> errors = platform.texts(Box::Error);
@@ -113,7 +114,7 @@ TEST_F(Autoshow, APartnerThatDoesNotDecodeIsReportedAndEndsTheImageAction) {
     // decoded, but the display conversion did not run.
     EXPECT_EQ(shownWidth(), 42);
     EXPECT_EQ(state().displays.fileNameField, lonelyLeft);
-    EXPECT_EQ(state().displayBitmap.width(), convertedBefore);
+    EXPECT_EQ(state().displayBitmap->size().width(), convertedBefore);
 }
 
 TEST_F(Autoshow, StereoButtonOnALeftEyeWithoutItsPartnerShowsTheMissingRightEye) {

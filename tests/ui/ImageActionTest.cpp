@@ -207,8 +207,9 @@ TEST_F(ImageAction, DisplayConversionLeavesATwentyFourBitCopyInBothViews) {
     const imaging::ImageResult file = imaging::readImageFile(QFile::encodeName(path).toStdString());
     ASSERT_TRUE(file.ok());
     EXPECT_EQ(mainWindow().mainImage().picture(), file.image);
-    EXPECT_EQ(state().displayBitmap, file.image);
-    EXPECT_EQ(state().sourceBitmap, file.image);
+    ASSERT_TRUE(state().displayBitmap && state().sourceBitmap);
+    EXPECT_EQ(state().displayBitmap->pixels(), file.image);
+    EXPECT_EQ(state().sourceBitmap->pixels(), file.image);
     EXPECT_EQ(bench->largeImagePage().imageView().picture(), file.image);
     EXPECT_EQ(mainWindow().mainImage().image().format(), QImage::Format_BGR888);
     EXPECT_EQ(mainWindow().mainImage().image().pixel(6, 4), qRgb(3, 2, 1));

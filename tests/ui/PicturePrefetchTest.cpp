@@ -96,13 +96,27 @@ TEST_F(Prefetch, HandsOverOnlyThePictureOfTheFileAskedFor) {
             continue;
         }
         ASSERT_TRUE(ready->picture);
-        EXPECT_EQ(*ready->picture, imaging::readImageFile(bytesOf(taken)).image);
+        EXPECT_EQ(ready->picture->pixels(), imaging::readImageFile(bytesOf(taken)).image);
         std::vector<QSize> sizes;
         for (const QImage& image : ready->scaled) sizes.push_back(image.size());
         EXPECT_EQ(sizes, (std::vector<QSize>{QSize(10, 6), QSize(62, 40)}));
         // Handed over once: the slot is empty afterwards.
         EXPECT_FALSE(prefetch.take(bytesOf(taken), stampOf(taken)).has_value());
     }
+}
+
+TEST_F(Prefetch, APictureShownSmallIsDecodedSmallAndReadInFullWhenItsPixelsAreUsed) {
+    const QString big = writePicture(dir + QStringLiteral("/big.jpg"), 200, 120);
+    PicturePrefetch prefetch;
+    prefetch.request(bytesOf(big), {{QSize(40, 40), false}, {QSize(45, 45), false}});
+    prefetch.waitIdle();
+    const std::optional<ui::PreparedPicture> ready = prefetch.take(bytesOf(big), stampOf(big));
+    ASSERT_TRUE(ready.has_value() && ready->picture);
+    EXPECT_EQ(ready->picture->size(), QSize(200, 120));
+    std::vector<QSize> sizes;
+    for (const QImage& image : ready->scaled) sizes.push_back(image.size());
+    EXPECT_EQ(sizes, (std::vector<QSize>{QSize(40, 24), QSize(45, 27)}));
+    EXPECT_EQ(ready->picture->pixels(), imaging::readImageFile(bytesOf(big)).image);
 }
 
 TEST_F(Prefetch, AFileReplacedWhileItIsReadIsReadAgain) {

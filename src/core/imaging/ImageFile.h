@@ -16,7 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace keldar::imaging {
@@ -48,6 +50,25 @@ std::string checkImageLimits(long long width, long long height);
 ImageResult readImageFile(const std::string& path);
 ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size);
 ImageResult decodeBmp(const std::uint8_t* data, std::size_t size);
+
+// A JPEG decoded to be shown: as 32-bit blue, green, red, 0xFF pixels (the form a screen
+// takes them in, so no conversion pass follows), at 1/8, 1/4 or 1/2 of its size where that
+// still covers the size asked for (libjpeg's reduced DCTs, far cheaper than a full decode),
+// else in full. A reduced picture is never a substitute for the full one wherever its pixels
+// are used; a full one has the very pixels readImageFile gives, in another byte layout.
+struct DisplayDecode {
+    int fullWidth = 0;   // the picture's own size
+    int fullHeight = 0;
+    int width = 0;       // as decoded
+    int height = 0;
+    std::unique_ptr<std::uint8_t[]> pixels;  // width * 4 bytes a row
+    // False, without an error, for a JPEG that is neither plain grey nor colour: the caller
+    // decodes it with readImageFile.
+    bool decoded = false;
+    std::string error;  // the file could not be read or does not decode
+};
+DisplayDecode readJpegForDisplay(const std::string& path,
+                                 const std::function<std::pair<int, int>(int, int)>& needed);
 
 // What a write does when its destination exists when the new file is moved into place. The
 // workbench's saves keep it (a file that appeared after the dialog is never replaced); the

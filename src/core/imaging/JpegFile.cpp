@@ -221,6 +221,69 @@ bool decodeJpegInto(const std::uint8_t* data, std::size_t size, ImageBuffer& ima
     return true;
 }
 
+// As decodeJpegInto, for showing only: the scaling is chosen once the header is read.
+bool decodeJpegForDisplayInto(const std::uint8_t* data, std::size_t size,
+                              const std::function<std::pair<int, int>(int, int)>& needed, DisplayDecode& out) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager mgr;
+    initJpegErrors(mgr);
+    cinfo.err = &mgr.pub;
+    if (setjmp(mgr.jump)) {
+        out.error = std::string("corrupt JPEG data: ") + mgr.message;
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (std::string limits = checkImageLimits(cinfo.image_width, cinfo.image_height); !limits.empty()) {
+        out.error = limits;
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    out.fullWidth = static_cast<int>(cinfo.image_width);
+    out.fullHeight = static_cast<int>(cinfo.image_height);
+    const bool plain = cinfo.jpeg_color_space == JCS_GRAYSCALE || cinfo.jpeg_color_space == JCS_YCbCr ||
+                       cinfo.jpeg_color_space == JCS_RGB;
+    const auto [needWidth, needHeight] = needed(out.fullWidth, out.fullHeight);
+    // The output of an M/8 scaling is the size times M/8, rounded up. Only the halvings have
+    // fast DCTs; the other scalings cost more than a full decode.
+    const auto scaled = [](int full, int m) { return static_cast<int>((static_cast<long long>(full) * m + 7) / 8); };
+    int m = 1;
+    while (m < 8 && (scaled(out.fullWidth, m) < needWidth || scaled(out.fullHeight, m) < needHeight)) m *= 2;
+    if (!plain) {
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
+    cinfo.scale_num = static_cast<unsigned>(m);
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_EXT_BGRX;  // the X byte comes as 0xFF: Qt's 32-bit RGB as it stands
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    out.width = static_cast<int>(cinfo.output_width);
+    out.height = static_cast<int>(cinfo.output_height);
+    const std::size_t stride = static_cast<std::size_t>(out.width) * 4;
+    bool allocated = true;
+    try {
+        out.pixels.reset(new std::uint8_t[stride * static_cast<std::size_t>(out.height)]);  // every byte decoded
+    } catch (const std::bad_alloc&) {
+        allocated = false;
+    }
+    if (!allocated) {
+        out.error = "out of memory decoding a " + std::to_string(out.width) + " x " + std::to_string(out.height) + " JPEG";
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rowPtr = out.pixels.get() + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &rowPtr, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    out.decoded = true;
+    return true;
+}
+
 struct MemDest {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -251,6 +314,22 @@ bool encodeJpegInto(const ImageBuffer& image, int quality, MemDest& dest, std::s
 }
 
 }  // namespace
+
+DisplayDecode readJpegForDisplay(const std::string& path,
+                                 const std::function<std::pair<int, int>(int, int)>& needed) {
+    DisplayDecode out;
+    FileBytes bytes;
+    if (std::string error = readWholeFile(path, bytes); !error.empty()) {
+        out.error = error;
+        return out;
+    }
+    if (!decodeJpegForDisplayInto(bytes.data(), bytes.size, needed, out)) {
+        const std::string error = path + ": " + out.error;
+        out = DisplayDecode{};
+        out.error = error;
+    }
+    return out;
+}
 
 ImageResult decodeJpeg(const std::uint8_t* data, std::size_t size) {
     ImageResult result;

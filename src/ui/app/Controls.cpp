@@ -1,5 +1,6 @@
 #include "ui/app/Controls.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -15,8 +16,34 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
 QLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour) {
     QLabel* label = makeLabel(parent, name, text);
     setTextColour(label, colour);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    makeSelectableByMouse(label);
     return label;
+}
+
+namespace {
+
+class SelectableWhileHovered final : public QObject {
+public:
+    explicit SelectableWhileHovered(QLabel* label) : QObject(label), label_(label) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Enter) {
+            label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        } else if (event->type() == QEvent::Leave && !label_->hasSelectedText()) {
+            label_->setTextInteractionFlags(Qt::NoTextInteraction);
+        }
+        return false;
+    }
+
+private:
+    QLabel* label_;
+};
+
+}  // namespace
+
+void makeSelectableByMouse(QLabel* label) {
+    if (label->underMouse()) label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->installEventFilter(new SelectableWhileHovered(label));
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint) {

@@ -14,6 +14,11 @@ namespace keldar::ui {
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text);
 // A label that shows a value in the given colour.
 QLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour);
+// Lets the user select the label's text with the mouse. The selection machinery is put in place
+// only while the pointer is over the label (or text in it stays selected): a selectable label
+// lays its text out as a whole document at every change, which labels that change with every
+// picture of a slideshow cannot afford.
+void makeSelectableByMouse(QLabel* label);
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QString& hint = {});
 

@@ -11,10 +11,33 @@ QImage toQImage(const imaging::ImageBuffer& buffer) {
     return view.copy();
 }
 
+Picture::Picture(imaging::ImageBuffer pixels)
+    : size_(pixels.width(), pixels.height()), pixels_(std::move(pixels)) {
+    if (size_.isEmpty()) size_ = QSize();
+}
+
+Picture::Picture(QSize size, Decode decode) : size_(size), decode_(std::move(decode)) {}
+
+const imaging::ImageBuffer& Picture::pixels() const {
+    std::call_once(decoded_, [this] {
+        if (!decode_) return;
+        pixels_ = decode_();
+        decode_ = nullptr;
+    });
+    return pixels_;
+}
+
+SharedPicture makePicture(imaging::ImageBuffer pixels) {
+    if (pixels.isEmpty()) return {};
+    return std::make_shared<const Picture>(std::move(pixels));
+}
+
 QImage sharedQImage(const SharedPicture& picture) {
     if (!picture || picture->isEmpty()) return {};
+    const imaging::ImageBuffer& pixels = picture->pixels();
+    if (pixels.isEmpty()) return {};
     auto* owner = new SharedPicture(picture);
-    QImage image(picture->data(), picture->width(), picture->height(), static_cast<qsizetype>(picture->stride()),
+    QImage image(pixels.data(), pixels.width(), pixels.height(), static_cast<qsizetype>(pixels.stride()),
                  QImage::Format_BGR888, [](void* held) { delete static_cast<SharedPicture*>(held); }, owner);
     if (image.isNull()) delete owner;  // Qt calls the cleanup only for an image it made
     return image;

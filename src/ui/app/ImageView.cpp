@@ -37,9 +37,7 @@ void ImageView::setDesignSize(QSize size) {
     setMinimumSize(size);
 }
 
-void ImageView::setPicture(const imaging::ImageBuffer& picture) {
-    setPicture(picture.isEmpty() ? SharedPicture() : std::make_shared<const imaging::ImageBuffer>(picture));
-}
+void ImageView::setPicture(const imaging::ImageBuffer& picture) { setPicture(makePicture(picture)); }
 
 void ImageView::setPicture(SharedPicture picture, const std::vector<QImage>& ready) {
     if (picture && picture->isEmpty()) picture.reset();
@@ -48,7 +46,7 @@ void ImageView::setPicture(SharedPicture picture, const std::vector<QImage>& rea
         return;
     }
     picture_ = std::move(picture);
-    image_ = sharedQImage(picture_);
+    image_ = QImage();  // made when first needed: the picture's pixels may not have been read yet
     scaled_.clear();
     for (const QImage& image : ready) keep(image);
     update();
@@ -56,7 +54,14 @@ void ImageView::setPicture(SharedPicture picture, const std::vector<QImage>& rea
 
 void ImageView::clearPicture() { setPicture(SharedPicture()); }
 
-const imaging::ImageBuffer& ImageView::picture() const { return picture_ ? *picture_ : kNoPicture; }
+const imaging::ImageBuffer& ImageView::picture() const { return picture_ ? picture_->pixels() : kNoPicture; }
+
+const QImage& ImageView::image() const {
+    if (image_.isNull() && picture_) image_ = sharedQImage(picture_);
+    return image_;
+}
+
+QSize ImageView::pictureSize() const { return picture_ ? picture_->size() : QSize(); }
 
 void ImageView::setStretch(bool stretch) {
     if (stretch_ == stretch) return;
@@ -64,7 +69,7 @@ void ImageView::setStretch(bool stretch) {
     update();
 }
 
-QRect ImageView::pictureRect() const { return fitPictureRect(image_.size(), size(), stretch_); }
+QRect ImageView::pictureRect() const { return fitPictureRect(pictureSize(), size(), stretch_); }
 
 QSize ImageView::sizeHint() const { return minimumSize(); }
 
@@ -82,8 +87,8 @@ const QImage& ImageView::displayImageAt(QSize size) {
     if (found == scaled_.end()) {
         // A copy of the picture already in display form scales without a second conversion.
         const auto whole = std::find_if(scaled_.begin(), scaled_.end(),
-                                        [&](const QImage& kept) { return kept.size() == image_.size(); });
-        keep(displayImage(whole != scaled_.end() ? *whole : image_, size));
+                                        [&](const QImage& kept) { return kept.size() == pictureSize(); });
+        keep(displayImage(whole != scaled_.end() ? *whole : image(), size));
         return scaled_.front();
     }
     std::rotate(scaled_.begin(), found, found + 1);  // the most recently drawn stays longest
@@ -91,7 +96,7 @@ const QImage& ImageView::displayImageAt(QSize size) {
 }
 
 void ImageView::paintEvent(QPaintEvent*) {
-    if (image_.isNull()) return;
+    if (!hasPicture()) return;
     const QRect target = pictureRect();
     if (target.isEmpty()) return;
     const QImage& shown = displayImageAt(target.size());

@@ -32,8 +32,10 @@ public:
     const SharedPicture& sharedPicture() const { return picture_; }
     // The display images made so far for the picture, the most recently drawn first.
     const std::vector<QImage>& displayImages() const { return scaled_; }
-    const QImage& image() const { return image_; }
+    // The picture at full resolution over its own bytes (read now if that was left for later).
+    const QImage& image() const;
     bool hasPicture() const { return picture_ && !picture_->isEmpty(); }
+    QSize pictureSize() const;
 
     void setStretch(bool stretch);
     bool stretch() const { return stretch_; }
@@ -52,7 +54,7 @@ private:
     void keep(const QImage& image);
 
     SharedPicture picture_;
-    QImage image_;                 // over picture_'s bytes
+    mutable QImage image_;         // over picture_'s bytes, once asked for
     std::vector<QImage> scaled_;   // display images at the sizes drawn lately (a window resize
                                    // or the stretch switch back and forth costs no new scaling)
     bool stretch_ = false;

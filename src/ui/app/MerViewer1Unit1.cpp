@@ -72,7 +72,7 @@ void TForm1::buildControls() {
     edit2_ = new QLineEdit(state_.displays.fileNameField, centre);
     edit2_->setObjectName(QStringLiteral("Edit2"));
     label1_ = makeLabel(centre, QStringLiteral("Label1"), state_.currentFilePath);
-    label1_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    makeSelectableByMouse(label1_);
     image1_ = new ImageView(centre);
     image1_->setObjectName(QStringLiteral("Image1"));
     image1_->setDesignSize(QSize(361, 363));

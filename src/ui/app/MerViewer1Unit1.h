@@ -192,7 +192,6 @@ private:
     std::vector<std::pair<QAction*, platform::ThreadPriority>> priorityItems_;
     std::unique_ptr<PicturePrefetch> prefetch_;
     // The picture the state's bitmaps were last copied from; pictures never change once made.
-    SharedPicture convertedPicture_;
 };
 
 }  // namespace keldar::ui

@@ -126,7 +126,7 @@ bool TForm1::loadPicture(const QString& path) {
     }
     imaging::ImageResult result = imaging::readImageFile(file);
     if (!result.ok()) return false;
-    image1_->setPicture(std::make_shared<const imaging::ImageBuffer>(std::move(result.image)));
+    image1_->setPicture(makePicture(std::move(result.image)));
     return true;
 }
 
@@ -261,15 +261,12 @@ void TForm1::copyToLargeImagePage() {
 }
 
 void TForm1::runDisplayConversion() {
-    // Whatever was loaded, the main image and the large-image page end with a 24-bit copy.
-    // Pictures never change once made, so the page shares the main image's (with what was
-    // scaled for it) and the state's copies are made once per picture.
+    // Whatever was loaded, the main image and the large-image page end with the same 24-bit
+    // picture. Pictures never change once made, so the page and the state share the main
+    // image's (the page with what was scaled for it).
     const SharedPicture& picture = image1_->sharedPicture();
-    if (picture != convertedPicture_ || !picture) {
-        state_.sourceBitmap = image1_->picture();
-        state_.displayBitmap = state_.sourceBitmap;
-        convertedPicture_ = picture;
-    }
+    state_.sourceBitmap = picture;
+    state_.displayBitmap = picture;
     workbench_.largeImagePage().setPicture(picture, image1_->displayImages());
 }
 

@@ -24,6 +24,15 @@ std::optional<FileStamp> fileStampOf(const std::string& path) {
     return fileStampOf(info);
 }
 
+PicturePrefetch::PicturePrefetch()
+    : shared_([] {
+          auto shared = std::make_shared<Shared>();
+          shared->read = imaging::readImageFile;
+          shared->displayDecoding = true;
+          return shared;
+      }()),
+      worker_([shared = shared_] { shared->run(); }) {}
+
 PicturePrefetch::PicturePrefetch(Reader read)
     : shared_([&read] {
           auto shared = std::make_shared<Shared>();
@@ -121,12 +130,16 @@ void PicturePrefetch::Shared::run() {
 std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepare(const Job& job) const {
     const std::optional<FileStamp> before = fileStampOf(job.path);
     if (!before) return std::nullopt;
+    if (displayDecoding && !job.views.empty() &&
+        imaging::imageFileKindFor(job.path) == imaging::ImageFileKind::Jpeg) {
+        if (std::optional<Done> done = prepareForDisplay(job, *before)) return done;
+    }
     imaging::ImageResult result = read(job.path);
     // Changed while it was read: what was read may be neither version.
     if (fileStampOf(job.path) != before) return std::nullopt;
     Done done{job.path, *before, {}};
     if (!result.ok()) return done;
-    done.prepared.picture = std::make_shared<const imaging::ImageBuffer>(std::move(result.image));
+    done.prepared.picture = makePicture(std::move(result.image));
     const QImage image = sharedQImage(done.prepared.picture);
     std::vector<QImage>& scaled = done.prepared.scaled;
     for (const ViewTarget& target : job.views) {
@@ -139,6 +152,63 @@ std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepare(const Job&
                                         [&](const QImage& made) { return made.size() == image.size(); });
         scaled.push_back(displayImage(whole != scaled.end() ? *whole : image, size));
     }
+    return done;
+}
+
+// A JPEG decoded straight into the screen's pixel form, at half, a quarter or an eighth of its
+// size when that covers every view; nullopt when it is to be read in full instead (a JPEG
+// neither plain grey nor colour). A picture decoded in full makes its 24-bit pixels from
+// the same decode when first asked for; a reduced one reads its file again then.
+std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepareForDisplay(const Job& job,
+                                                                                const FileStamp& before) const {
+    imaging::DisplayDecode shown = imaging::readJpegForDisplay(job.path, [&](int width, int height) {
+        QSize needed;
+        for (const ViewTarget& target : job.views)
+            needed = needed.expandedTo(fitPictureRect(QSize(width, height), target.view, target.stretch).size());
+        return std::pair<int, int>(needed.width(), needed.height());
+    });
+    if (shown.error.empty() && !shown.decoded) return std::nullopt;
+    // Changed while it was read: what was read may be neither version.
+    if (fileStampOf(job.path) != before) return std::nullopt;
+    Done done{job.path, before, {}};
+    if (!shown.error.empty()) return done;  // does not decode, at any size
+    std::uint8_t* bytes = shown.pixels.release();
+    const QImage decoded(bytes, shown.width, shown.height, static_cast<qsizetype>(shown.width) * 4,
+                         QImage::Format_RGB32, [](void* held) { delete[] static_cast<std::uint8_t*>(held); }, bytes);
+    if (decoded.isNull()) {
+        delete[] bytes;
+        return std::nullopt;
+    }
+    const QSize full(shown.fullWidth, shown.fullHeight);
+    if (decoded.size() == full) {
+        done.prepared.picture = std::make_shared<const Picture>(full, [decoded] { return fromQImage(decoded); });
+    } else {
+        done.prepared.picture = std::make_shared<const Picture>(full, [read = read, path = job.path] {
+            imaging::ImageResult result = read(path);
+            return result.ok() ? std::move(result.image) : imaging::ImageBuffer();
+        });
+    }
+    // The largest view first; each smaller one is scaled from the least picture made so far
+    // that covers it, which costs a fraction of scaling the whole decode again.
+    std::vector<QSize> sizes;
+    for (const ViewTarget& target : job.views) {
+        const QSize size = fitPictureRect(full, target.view, target.stretch).size();
+        if (!size.isEmpty() && std::find(sizes.begin(), sizes.end(), size) == sizes.end()) sizes.push_back(size);
+    }
+    std::vector<QSize> largestFirst = sizes;
+    std::sort(largestFirst.begin(), largestFirst.end(),
+              [](QSize a, QSize b) { return qint64(a.width()) * a.height() > qint64(b.width()) * b.height(); });
+    std::vector<QImage> made;
+    for (const QSize size : largestFirst) {
+        const QImage* source = &decoded;
+        for (const QImage& image : made)
+            if (image.width() >= size.width() && image.height() >= size.height()) source = &image;
+        made.push_back(displayImage(*source, size));
+    }
+    // Handed over in the order of the views.
+    for (const QSize size : sizes)
+        done.prepared.scaled.push_back(
+            *std::find_if(made.begin(), made.end(), [&](const QImage& image) { return image.size() == size; }));
     return done;
 }
 

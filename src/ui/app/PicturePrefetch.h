@@ -58,8 +58,12 @@ public:
     static constexpr std::chrono::milliseconds kLongestWait{2000};
 
     using Reader = std::function<imaging::ImageResult(const std::string& path)>;
-    // `read` decodes a file (the workbench's own reader unless a test puts one in between).
-    explicit PicturePrefetch(Reader read = imaging::readImageFile);
+    // The workbench's own reader. A JPEG is decoded straight into the screen's pixel form, at
+    // a reduced size when the views show it small enough; its 24-bit pixels are made when
+    // first used.
+    PicturePrefetch();
+    // `read` decodes every file in full (a test putting a reader of its own in between).
+    explicit PicturePrefetch(Reader read);
     ~PicturePrefetch();
     PicturePrefetch(const PicturePrefetch&) = delete;
     PicturePrefetch& operator=(const PicturePrefetch&) = delete;
@@ -89,6 +93,7 @@ private:
     // read when the object goes (a file system that never answers) can be let go with it.
     struct Shared {
         Reader read;
+        bool displayDecoding = false;
         std::mutex mutex;
         std::condition_variable changed;
         std::optional<Job> pending;
@@ -100,6 +105,7 @@ private:
         bool exited = false;
         void run();
         std::optional<Done> prepare(const Job& job) const;
+        std::optional<Done> prepareForDisplay(const Job& job, const FileStamp& before) const;
         void dropLocked();
     };
     std::shared_ptr<Shared> shared_;

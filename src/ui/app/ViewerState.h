@@ -15,6 +15,7 @@
 #include "core/time/ImageData.h"
 #include "core/time/MissionTime.h"
 #include "platform/Platform.h"
+#include "ui/app/ImageConversion.h"
 
 namespace keldar::ui {
 
@@ -105,9 +106,10 @@ struct ViewerState {
     ViewerOptions options;
     platform::ThreadPriority priorityChoice = platform::ThreadPriority::Lower;  // its menu mark
 
-    // Created with the main window; the display conversion fills them.
-    imaging::ImageBuffer sourceBitmap;
-    imaging::ImageBuffer displayBitmap;
+    // Created with the main window; the display conversion fills them. Pictures never change
+    // once made, so both share the main image's picture rather than copy it.
+    SharedPicture sourceBitmap;
+    SharedPicture displayBitmap;
 
     std::int32_t clockValue() const { return carried.clockValue; }
     std::int32_t currentSol() const { return carried.currentSol; }

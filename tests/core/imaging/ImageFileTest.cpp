@@ -254,6 +254,46 @@ TEST(JpegTest, DecodesGreyscaleJpegToEqualChannels) {
     }
 }
 
+TEST(JpegTest, DecodedForDisplayAtTheLeastHalvingThatCoversTheSizeAsked) {
+    ScratchDir dir;
+    const ImageBuffer picture = randomImage(101, 60, 4);
+    const std::string path = dir.file("p.jpg");
+    writeBytes(path, encodeJpeg(picture));
+    const ImageBuffer full = readImageFile(path).image;
+    const struct {
+        int neededWidth, neededHeight;
+        int width, height;  // as decoded: an M/8 scaling rounds up
+    } cases[] = {{10, 5, 13, 8}, {26, 8, 26, 15}, {51, 30, 51, 30}, {52, 30, 101, 60}, {101, 61, 101, 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.neededWidth);
+        const DisplayDecode shown = readJpegForDisplay(path, [&](int w, int h) {
+            EXPECT_EQ(w, 101);
+            EXPECT_EQ(h, 60);
+            return std::pair<int, int>(c.neededWidth, c.neededHeight);
+        });
+        ASSERT_TRUE(shown.decoded) << shown.error;
+        EXPECT_EQ(shown.fullWidth, 101);
+        EXPECT_EQ(shown.fullHeight, 60);
+        ASSERT_EQ(shown.width, c.width);
+        ASSERT_EQ(shown.height, c.height);
+        if (shown.width != full.width()) continue;
+        // In full, the very pixels of the 24-bit decode, each followed by 0xFF.
+        bool same = true;
+        for (int y = 0; y < full.height(); ++y)
+            for (int x = 0; x < full.width(); ++x)
+                for (int k = 0; k < 4; ++k)
+                    same = same && shown.pixels[(static_cast<std::size_t>(y) * 101 + x) * 4 + k] ==
+                                       (k == 3 ? 0xFF : full.row(y)[3 * x + k]);
+        EXPECT_TRUE(same);
+    }
+    writeBytes(dir.file("bad.jpg"), {0xFF, 0xD8, 0xFF, 0x00});
+    for (const std::string& bad : {dir.file("bad.jpg"), dir.file("missing.jpg")}) {
+        const DisplayDecode shown = readJpegForDisplay(bad, [](int, int) { return std::pair<int, int>(1, 1); });
+        EXPECT_FALSE(shown.decoded);
+        EXPECT_NE(shown.error.find(bad), std::string::npos) << shown.error;
+    }
+}
+
 TEST(JpegTest, FileRoundTripThroughWriteAndRead) {
     ScratchDir dir;
     const ImageBuffer img = photoLike(40, 30);
