@@ -6,6 +6,7 @@
 //   build/bench/bench_slideshow /tmp/slides [SECONDS]         (default 20 seconds of movies)
 //   build/bench/bench_slideshow --soak /tmp/slides [SECONDS]  (default 300: resident memory)
 //   build/bench/bench_slideshow --make DIR COUNT [grey|colour] [SIDE]
+//   build/bench/bench_slideshow --search DIR                 (a SOL search through every entry)
 //
 // A slideshow step is the time the program is busy from one slideshow tick to the next (the
 // step itself, the repaints it queues, everything else the event loop handles meanwhile);
@@ -27,7 +28,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -38,6 +42,7 @@
 #include "ui/app/MerViewer1Unit1.h"
 #include "ui/app/Workbench.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/search/SOLsearchUnit23.h"
 
 namespace {
 
@@ -126,6 +131,12 @@ void settle() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+double processCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 long residentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -196,8 +207,31 @@ int usage() {
     std::fprintf(stderr,
                  "usage: bench_slideshow DIRECTORY [SECONDS]\n"
                  "       bench_slideshow --soak DIRECTORY [SECONDS]\n"
+                 "       bench_slideshow --search DIRECTORY\n"
                  "       bench_slideshow --make DIRECTORY COUNT [grey|colour] [SIDE]\n");
     return 2;
+}
+
+// A SOL search for a sol none of the entries has, so it examines every entry once through the
+// Image action, as the user starts it from the SOL searcher with the main window showing.
+int runSearch(keldar::ui::Workbench& workbench) {
+    keldar::ui::TForm23& searcher = workbench.solSearcher();
+    searcher.openSearcher();
+    searcher.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("9999"));
+    settle();
+    auto* progress = searcher.findChild<QLabel*>(QStringLiteral("progressLabel"));
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuAtStart = processCpuSeconds();
+    searcher.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    while (searcher.searching()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    const QString text = progress->text();  // "Examined N of M entries"
+    const int examined = text.section(QLatin1Char(' '), 1, 1).toInt();
+    const double cpu = processCpuSeconds() - cpuAtStart;
+    std::printf("SOL search: %s in %.2f s, %.1f entries per second (processor time %.1f ms an entry, all threads)\n",
+                qPrintable(text), elapsed, examined / elapsed, examined > 0 ? cpu * 1e3 / examined : 0.0);
+    return examined > 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -213,7 +247,8 @@ int main(int argc, char** argv) {
         return makeDirectory(QString::fromStdString(args[1]), count, colour, side);
     }
     const bool soak = !args.empty() && args[0] == "--soak";
-    const std::size_t first = soak ? 1 : 0;
+    const bool search = !args.empty() && args[0] == "--search";
+    const std::size_t first = soak || search ? 1 : 0;
     if (args.size() <= first) return usage();
     const int seconds = args.size() > first + 1 ? std::max(1, std::atoi(args[first + 1].c_str())) : (soak ? 300 : 20);
 
@@ -237,6 +272,7 @@ int main(int argc, char** argv) {
     std::printf("platform %s, %s: %d files\n", qPrintable(QGuiApplication::platformName()), qPrintable(directory),
                 files);
     if (files < 2) return 1;
+    if (search) return runSearch(workbench);
 
     // Cursor steps down the list with the large-image page showing, as the user does.
     workbench.largeImagePage().showPage();

@@ -156,7 +156,7 @@ TEST_F(Prefetch, AReadThatHangsIsGivenUpAndAFifoInTheListIsPassed) {
     ASSERT_TRUE(QFile::remove(files[3]));
     ASSERT_EQ(::mkfifo(QFile::encodeName(files[3]).constData(), 0600), 0);
     clickFile(2);  // reads the FIFO ahead
-    mainWindow().picturePrefetch().waitIdle();
+    mainWindow().waitForReadAhead();
     takeBoxes();
     mainWindow().selectFile(3);
     mainWindow().runGuarded([&] { mainWindow().runImageAction(); });
@@ -177,7 +177,7 @@ TEST_F(Prefetch, TheWorkbenchShowsTheSelectedFileWhateverWasReadAhead) {
     EXPECT_EQ(shownWidth(), 31);
 
     clickFile(1);
-    mainWindow().picturePrefetch().waitIdle();
+    mainWindow().waitForReadAhead();
     replacePicture(files[2], 47);  // replaced after it was read ahead
     clickFile(2);
     EXPECT_EQ(shownWidth(), 47);
@@ -186,7 +186,7 @@ TEST_F(Prefetch, TheWorkbenchShowsTheSelectedFileWhateverWasReadAhead) {
     // The next file does not decode: read ahead as such, the walk passes it as before and
     // shows the one after it, without a word.
     takeBoxes();
-    mainWindow().picturePrefetch().waitIdle();
+    mainWindow().waitForReadAhead();
     mainWindow().selectFile(3);
     mainWindow().runGuarded([&] { mainWindow().runImageAction(); });
     EXPECT_EQ(shownWidth(), 35);

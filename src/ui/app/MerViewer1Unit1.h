@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <array>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,7 +41,8 @@ public:
     FileBrowser& fileBrowser() const { return *browser_; }
     ImageView& mainImage() const { return *image1_; }
     // Reads the next picture of the walk ahead of the step that shows it.
-    PicturePrefetch& picturePrefetch() const { return *prefetch_; }
+    // Waits until the pictures read ahead are read.
+    void waitForReadAhead() const;
 
     // --- Named actions (the hidden buttons run these) ---
     // Loads the selected file (or the next loadable one), then the Data action and the
@@ -190,7 +192,12 @@ private:
     bool timer1Busy_ = false;
     std::vector<std::pair<QAction*, bool ViewerOptions::*>> optionItems_;
     std::vector<std::pair<QAction*, platform::ThreadPriority>> priorityItems_;
-    std::unique_ptr<PicturePrefetch> prefetch_;
+    // The next picture of the walk is read ahead, and the one after it too while the walk
+    // steps faster than one worker reads (a search), on a worker each, so that both cores are
+    // busy: a file goes to the one of its place's parity in the list.
+    std::array<std::unique_ptr<PicturePrefetch>, 2> prefetch_;
+    bool readAheadTwo_ = false;  // only while one is not enough: a second worker takes a core
+    int readyInARow_ = 0;        // pictures found read ahead without waiting
     // The picture the state's bitmaps were last copied from; pictures never change once made.
 };
 

@@ -119,10 +119,27 @@ bool TForm1::loadPicture(const QString& path) {
         throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": permission denied.");
     const std::string file = bytes.toStdString();
     // The same reader on the worker, so a picture read ahead is the one read here.
-    if (std::optional<PreparedPicture> ready = prefetch_->take(file, fileStampOf(info))) {
-        if (!ready->picture) return false;
-        image1_->setPicture(std::move(ready->picture), ready->scaled);
-        return true;
+    // A walk that finds its picture not yet read outpaces one worker: two read ahead then,
+    // until a good many pictures in a row were ready.
+    constexpr int kReadyBeforeOneWorker = 16;
+    ++readyInARow_;
+    bool held = false;
+    for (const std::unique_ptr<PicturePrefetch>& prefetch : prefetch_) {
+        if (!prefetch->holds(file)) continue;
+        held = true;
+        bool waited = false;
+        std::optional<PreparedPicture> ready = prefetch->take(file, fileStampOf(info), &waited);
+        if (waited || !ready) readyInARow_ = 0;
+        readAheadTwo_ = readyInARow_ < kReadyBeforeOneWorker;
+        if (ready) {
+            if (!ready->picture) return false;
+            image1_->setPicture(std::move(ready->picture), ready->scaled);
+            return true;
+        }
+    }
+    if (!held) {
+        readyInARow_ = 0;
+        readAheadTwo_ = true;
     }
     imaging::ImageResult result = imaging::readImageFile(file);
     if (!result.ok()) return false;
@@ -134,22 +151,31 @@ void TForm1::prefetchNextPicture(bool backward) {
     const int count = browser_->fileCount();
     const int current = browser_->selectedIndex();
     if (count < 2 || current < 0) return;
+    std::vector<ViewTarget> views;
+    for (const ImageView* view : {image1_, &workbench_.largeImagePage().imageView()})
+        if (view->isVisible()) views.push_back({view->size(), view->stretch()});
     // The walk skips names that are not pictures without reading them; so does this.
     int next = current;
+    int requested = -1;
     for (int passed = 1; passed < count; ++passed) {
         next = backward ? next - 1 : next + 1;
         if (next < 0 || next >= count) {
             if (!state_.options.loop) return;
             next = backward ? count - 1 : 0;
         }
+        if (next == current) return;
         const QString path = browser_->filePathAt(next);
         if (!hasPictureExtension(path)) continue;
-        std::vector<ViewTarget> views;
-        for (const ImageView* view : {image1_, &workbench_.largeImagePage().imageView()})
-            if (view->isVisible()) views.push_back({view->size(), view->stretch()});
-        prefetch_->request(platform::fileNameToBytes(path).toStdString(), views);
-        return;
+        // A file of the same parity as the one asked for first would take its place.
+        if (requested >= 0 && next % 2 == requested % 2) return;
+        prefetch_[static_cast<std::size_t>(next % 2)]->request(platform::fileNameToBytes(path).toStdString(), views);
+        if (requested >= 0 || !readAheadTwo_) return;
+        requested = next;
     }
+}
+
+void TForm1::waitForReadAhead() const {
+    for (const std::unique_ptr<PicturePrefetch>& prefetch : prefetch_) prefetch->waitIdle();
 }
 
 void TForm1::runTimeZoneAction() {

@@ -66,9 +66,10 @@ void PicturePrefetch::request(const std::string& path, const std::vector<ViewTar
     s.changed.notify_all();
 }
 
-std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp) {
+std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp, bool* waited) {
     Shared& s = *shared_;
     std::unique_lock lock(s.mutex);
+    if (waited != nullptr) *waited = s.running == path && s.runningGeneration == s.generation;
     // A read not yet begun is quicker done by the caller than waited for; one under way is
     // waited for a while only, so a read that hangs (a slow or dead file system) cannot take
     // the caller with it: the caller then reads the file itself and meets the trouble there.
@@ -83,6 +84,13 @@ std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, co
     if (s.done && s.done->path == path && s.done->stamp == stamp) taken = std::move(s.done->prepared);
     s.dropLocked();
     return taken;
+}
+
+bool PicturePrefetch::holds(const std::string& path) const {
+    Shared& s = *shared_;
+    const std::lock_guard lock(s.mutex);
+    return (s.done && s.done->path == path) || (s.running == path && s.runningGeneration == s.generation) ||
+           (s.pending && s.pending->path == path);
 }
 
 void PicturePrefetch::clear() {
