@@ -8,8 +8,7 @@
 
 #include "cli/FetchCommand.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Called as keldar-cli-fetch fetch ARGUMENTS, the words keldar-cli was given.
     const int first = argc > 1 && std::string(argv[1]) == "fetch" ? 2 : 1;
     const std::vector<std::string> args(argv + first, argv + argc);

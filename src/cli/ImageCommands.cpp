@@ -109,8 +109,10 @@ public:
             } else if (waitable) {
                 // Rather than wait, read ahead in an input the helper is not on.
                 const std::size_t ahead = inputWithRoom();
-                if (ahead < inputs_.size()) decodeRows(lock, ahead, kOwnBatch);
-                else waitLocked(lock, callerWaiting_);
+                if (ahead < inputs_.size())
+                    decodeRows(lock, ahead, kOwnBatch);
+                else
+                    waitLocked(lock, callerWaiting_);
             } else {
                 break;
             }
@@ -220,7 +222,8 @@ private:
         std::size_t chosen = inputs_.size();
         for (std::size_t i = 0; i < inputs_.size(); ++i) {
             const Input& input = inputs_[i];
-            if (input.busy || input.failed || input.produced >= std::min(rowsPerInput_[i], consumed_ + kSlots)) continue;
+            if (input.busy || input.failed || input.produced >= std::min(rowsPerInput_[i], consumed_ + kSlots))
+                continue;
             if (chosen == inputs_.size() || input.produced < inputs_[chosen].produced) chosen = i;
         }
         return chosen;

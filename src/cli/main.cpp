@@ -6,12 +6,12 @@
 
 #include "cli/AnaglyphsCommand.h"
 #include "cli/DecodeCommand.h"
-#include "cli/ImageCommands.h"
-#include "cli/WhenCommand.h"
-#include "cli/LabelCommand.h"
 #include "cli/FetchCommand.h"
 #include "cli/FetchHelper.h"
+#include "cli/ImageCommands.h"
+#include "cli/LabelCommand.h"
 #include "cli/PanoramaCommand.h"
+#include "cli/WhenCommand.h"
 #include "core/sample/SampleDirectory.h"
 
 namespace {
@@ -84,8 +84,7 @@ int main(int argc, char** argv)
             return keldar::cli::runLabelCommand(args);
         if (command == "make-sample")
             return makeSample(args);
-        if (command == "fetch")
-            return keldar::cli::execFetchHelper(argv);
+        if (command == "fetch") return keldar::cli::execFetchHelper(argv);
     } catch (const std::exception& error) {
         std::cerr << "keldar-cli " << command << ": " << error.what() << '\n';
         return 1;

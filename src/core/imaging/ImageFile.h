@@ -15,8 +15,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,9 +57,9 @@ ImageResult decodeBmp(const std::uint8_t* data, std::size_t size);
 // else in full. A reduced picture is never a substitute for the full one wherever its pixels
 // are used; a full one has the very pixels readImageFile gives, in another byte layout.
 struct DisplayDecode {
-    int fullWidth = 0;   // the picture's own size
+    int fullWidth = 0;  // the picture's own size
     int fullHeight = 0;
-    int width = 0;       // as decoded
+    int width = 0;  // as decoded
     int height = 0;
     std::unique_ptr<std::uint8_t[]> pixels;  // width * 4 bytes a row
     // False, without an error, for a JPEG that is neither plain grey nor colour: the caller
@@ -67,8 +67,7 @@ struct DisplayDecode {
     bool decoded = false;
     std::string error;  // the file could not be read or does not decode
 };
-DisplayDecode readJpegForDisplay(const std::string& path,
-                                 const std::function<std::pair<int, int>(int, int)>& needed);
+DisplayDecode readJpegForDisplay(const std::string& path, const std::function<std::pair<int, int>(int, int)>& needed);
 
 // What a write does when its destination exists when the new file is moved into place. The
 // workbench's saves keep it (a file that appeared after the dialog is never replaced); the

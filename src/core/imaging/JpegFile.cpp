@@ -270,7 +270,8 @@ bool decodeJpegForDisplayInto(const std::uint8_t* data, std::size_t size,
         allocated = false;
     }
     if (!allocated) {
-        out.error = "out of memory decoding a " + std::to_string(out.width) + " x " + std::to_string(out.height) + " JPEG";
+        out.error =
+            "out of memory decoding a " + std::to_string(out.width) + " x " + std::to_string(out.height) + " JPEG";
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -315,8 +316,7 @@ bool encodeJpegInto(const ImageBuffer& image, int quality, MemDest& dest, std::s
 
 }  // namespace
 
-DisplayDecode readJpegForDisplay(const std::string& path,
-                                 const std::function<std::pair<int, int>(int, int)>& needed) {
+DisplayDecode readJpegForDisplay(const std::string& path, const std::function<std::pair<int, int>(int, int)>& needed) {
     DisplayDecode out;
     FileBytes bytes;
     if (std::string error = readWholeFile(path, bytes); !error.empty()) {

@@ -11,8 +11,7 @@ QImage toQImage(const imaging::ImageBuffer& buffer) {
     return view.copy();
 }
 
-Picture::Picture(imaging::ImageBuffer pixels)
-    : size_(pixels.width(), pixels.height()), pixels_(std::move(pixels)) {
+Picture::Picture(imaging::ImageBuffer pixels) : size_(pixels.width(), pixels.height()), pixels_(std::move(pixels)) {
     if (size_.isEmpty()) size_ = QSize();
 }
 
@@ -37,8 +36,9 @@ QImage sharedQImage(const SharedPicture& picture) {
     const imaging::ImageBuffer& pixels = picture->pixels();
     if (pixels.isEmpty()) return {};
     auto* owner = new SharedPicture(picture);
-    QImage image(pixels.data(), pixels.width(), pixels.height(), static_cast<qsizetype>(pixels.stride()),
-                 QImage::Format_BGR888, [](void* held) { delete static_cast<SharedPicture*>(held); }, owner);
+    QImage image(
+        pixels.data(), pixels.width(), pixels.height(), static_cast<qsizetype>(pixels.stride()), QImage::Format_BGR888,
+        [](void* held) { delete static_cast<SharedPicture*>(held); }, owner);
     if (image.isNull()) delete owner;  // Qt calls the cleanup only for an image it made
     return image;
 }

@@ -41,7 +41,9 @@ QColor statusColour(decode::StatusColour colour) {
 }  // namespace
 
 TForm1::TForm1(Workbench& workbench, platform::Platform& platform)
-    : QMainWindow(nullptr), workbench_(workbench), platform_(platform),
+    : QMainWindow(nullptr),
+      workbench_(workbench),
+      platform_(platform),
       prefetch_{std::make_unique<PicturePrefetch>(), std::make_unique<PicturePrefetch>()} {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <array>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>

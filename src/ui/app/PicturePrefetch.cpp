@@ -138,8 +138,7 @@ void PicturePrefetch::Shared::run() {
 std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepare(const Job& job) const {
     const std::optional<FileStamp> before = fileStampOf(job.path);
     if (!before) return std::nullopt;
-    if (displayDecoding && !job.views.empty() &&
-        imaging::imageFileKindFor(job.path) == imaging::ImageFileKind::Jpeg) {
+    if (displayDecoding && !job.views.empty() && imaging::imageFileKindFor(job.path) == imaging::ImageFileKind::Jpeg) {
         if (std::optional<Done> done = prepareForDisplay(job, *before)) return done;
     }
     imaging::ImageResult result = read(job.path);
@@ -181,8 +180,9 @@ std::optional<PicturePrefetch::Done> PicturePrefetch::Shared::prepareForDisplay(
     Done done{job.path, before, {}};
     if (!shown.error.empty()) return done;  // does not decode, at any size
     std::uint8_t* bytes = shown.pixels.release();
-    const QImage decoded(bytes, shown.width, shown.height, static_cast<qsizetype>(shown.width) * 4,
-                         QImage::Format_RGB32, [](void* held) { delete[] static_cast<std::uint8_t*>(held); }, bytes);
+    const QImage decoded(
+        bytes, shown.width, shown.height, static_cast<qsizetype>(shown.width) * 4, QImage::Format_RGB32,
+        [](void* held) { delete[] static_cast<std::uint8_t*>(held); }, bytes);
     if (decoded.isNull()) {
         delete[] bytes;
         return std::nullopt;
