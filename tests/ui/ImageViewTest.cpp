@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QLabel>
+
+#include "ui/app/Controls.h"
 #include "ui/app/ImageConversion.h"
 #include "ui/app/ImageView.h"
 
@@ -64,6 +68,37 @@ TEST(PictureFit, LargePicturesAreReducedInProportion) {
 TEST(PictureFit, NothingToDrawInAnEmptyViewOrForAnEmptyPicture) {
     EXPECT_TRUE(fitPictureRect({0, 0}, {100, 100}, true).isEmpty());
     EXPECT_TRUE(fitPictureRect({10, 10}, {0, 0}, false).isEmpty());
+}
+
+TEST(ImageView, APictureLeftForLaterIsDrawnFromWhatWasScaledAndDecodedOnlyWhenItsPixelsAreUsed) {
+    int decodes = 0;
+    auto picture = std::make_shared<const Picture>(QSize(40, 20), [&decodes] {
+        ++decodes;
+        return imaging::ImageBuffer(40, 20);
+    });
+    QImage ready(20, 10, QImage::Format_RGB32);
+    ready.fill(Qt::red);
+    ImageView view;
+    view.setDesignSize(QSize(20, 20));
+    view.resize(20, 20);
+    view.setPicture(picture, {ready});
+    EXPECT_EQ(view.pictureRect(), QRect(0, 5, 20, 10));
+    (void)view.grab();  // paints
+    EXPECT_EQ(decodes, 0);
+    EXPECT_EQ(view.picture().width(), 40);
+    EXPECT_EQ(view.image().size(), QSize(40, 20));
+    EXPECT_EQ(decodes, 1);
+}
+
+TEST(ValueLabel, SelectableWhileThePointerIsOverIt) {
+    QWidget parent;
+    QLabel* label = makeValueLabel(&parent, QStringLiteral("Label9"), QStringLiteral("42"), Qt::blue);
+    EXPECT_FALSE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QCoreApplication::sendEvent(label, &enter);
+    EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QCoreApplication::sendEvent(label, &leave);
+    EXPECT_FALSE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
 }
 
 }  // namespace
