@@ -24,6 +24,7 @@ namespace keldar::ui {
 class FileBrowser;
 class ImageView;
 class PicturePrefetch;
+struct ViewTarget;
 class Workbench;
 
 // The main window: the file browser, the current image, its decoded fields and times, the
@@ -118,6 +119,7 @@ private:
     void copyToLargeImagePage();
     // Starts reading ahead the file a walk going the same way would try next.
     void prefetchNextPicture(bool backward);
+    std::vector<ViewTarget> visibleViewTargets() const;
 
     // The autoshow step, the last step of the Data action while "Check Stereo Autoshow" is on.
     void runAutoshowStep();

@@ -141,19 +141,30 @@ bool TForm1::loadPicture(const QString& path) {
         readyInARow_ = 0;
         readAheadTwo_ = true;
     }
+    // Read here as the worker would have read it: only what the views show is decoded now.
+    if (std::optional<PreparedPicture> ready = PicturePrefetch::readNow(file, visibleViewTargets())) {
+        if (!ready->picture) return false;
+        image1_->setPicture(std::move(ready->picture), ready->scaled);
+        return true;
+    }
     imaging::ImageResult result = imaging::readImageFile(file);
     if (!result.ok()) return false;
     image1_->setPicture(makePicture(std::move(result.image)));
     return true;
 }
 
+std::vector<ViewTarget> TForm1::visibleViewTargets() const {
+    std::vector<ViewTarget> views;
+    for (const ImageView* view : {image1_, &workbench_.largeImagePage().imageView()})
+        if (view->isVisible()) views.push_back({view->size(), view->stretch()});
+    return views;
+}
+
 void TForm1::prefetchNextPicture(bool backward) {
     const int count = browser_->fileCount();
     const int current = browser_->selectedIndex();
     if (count < 2 || current < 0) return;
-    std::vector<ViewTarget> views;
-    for (const ImageView* view : {image1_, &workbench_.largeImagePage().imageView()})
-        if (view->isVisible()) views.push_back({view->size(), view->stretch()});
+    const std::vector<ViewTarget> views = visibleViewTargets();
     // The walk skips names that are not pictures without reading them; so does this.
     int next = current;
     int requested = -1;

@@ -93,6 +93,15 @@ bool PicturePrefetch::holds(const std::string& path) const {
            (s.pending && s.pending->path == path);
 }
 
+std::optional<PreparedPicture> PicturePrefetch::readNow(const std::string& path, const std::vector<ViewTarget>& views) {
+    Shared reader;
+    reader.read = imaging::readImageFile;
+    reader.displayDecoding = true;
+    std::optional<Done> done = reader.prepare(Job{path, views});
+    if (!done) return std::nullopt;
+    return std::move(done->prepared);
+}
+
 void PicturePrefetch::clear() {
     const std::lock_guard lock(shared_->mutex);
     shared_->dropLocked();

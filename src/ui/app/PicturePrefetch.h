@@ -79,6 +79,9 @@ public:
     // Whether `path` is read ahead, being read or waiting to be.
     bool holds(const std::string& path) const;
     void clear();
+    // `path` read now on the calling thread, as a worker of the workbench's own would read it;
+    // nullopt when the file changed while it was read (or cannot be examined).
+    static std::optional<PreparedPicture> readNow(const std::string& path, const std::vector<ViewTarget>& views);
     // Waits until nothing is being read or waiting to be.
     void waitIdle();
 
