@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
+#include <QTest>
 #include <QTimer>
 
 #include "support/UiTestSupport.h"
@@ -150,6 +151,16 @@ TEST_F(Slideshow, CheckBoxAndMenuItemTurnTheStepsOnAndOffWhileTheTimerTicksOn) {
     slideshowBox().click();
     EXPECT_TRUE(item("SlideshowStartStop1").isChecked());
     EXPECT_TRUE(slideshowBox().isChecked());
+}
+
+TEST_F(Slideshow, AStepKeepsTheTimersPace) {
+    slideshowBox().click();
+    ASSERT_TRUE(timer1().isActive());
+    const int interval = timer1().interval();
+    ASSERT_GT(interval, 40);
+    QTest::qSleep(30);
+    tick(timer1());
+    EXPECT_LT(timer1().remainingTime(), interval - 20) << "a step restarting the timer puts every tick back";
 }
 
 TEST_F(Slideshow, MoviesRunsFastEitherWayAndTheSlideshowItemStopsBoth) {

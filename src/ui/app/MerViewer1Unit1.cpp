@@ -56,6 +56,8 @@ TForm1::TForm1(Workbench& workbench, platform::Platform& platform)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(2000);
+    // The slideshow keeps its pace: a coarse timer may come up to a twentieth late each time.
+    timer1_->setTimerType(Qt::PreciseTimer);
     connect(timer1_, &QTimer::timeout, this, &TForm1::onTimer1Timeout);
     timer1_->start();
     timer2_ = new QTimer(this);

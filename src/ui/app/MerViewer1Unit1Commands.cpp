@@ -80,7 +80,9 @@ void TForm1::runStartupTick() {
 
 void TForm1::runSlideshowStep() {
     if (!state_.options.slideshowRunning) return;
-    timer1_->setInterval(state_.slideshowDelay);
+    // Setting an interval restarts the timer: the same one again would put every tick back by
+    // the time the tick before was late.
+    if (timer1_->interval() != state_.slideshowDelay) timer1_->setInterval(state_.slideshowDelay);
     selectFile(selectedFileIndex() + 1);
     runImageAction();
     runDisplayConversion();
