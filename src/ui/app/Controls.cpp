@@ -71,10 +71,10 @@ QPlainTextEdit* makeInformationText(QWidget* parent, const QString& name, const 
     return box;
 }
 
-void showText(QLabel* label, const QString& text) {
-    if (label->text() == text) return;
+bool showText(QLabel* label, const QString& text) {
+    if (label->text() == text) return false;
     label->setText(text);
-    label->repaint();
+    return true;
 }
 
 void setTextColour(QLabel* label, const QColor& colour) {

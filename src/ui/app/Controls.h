@@ -26,8 +26,10 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 // font so that the columns of its tables line up.
 QPlainTextEdit* makeInformationText(QWidget* parent, const QString& name, const QString& text);
 
-// Sets a label's text and repaints it at once, so a page is current while a slideshow runs.
-void showText(QLabel* label, const QString& text);
+// Sets a label's text when it differs, and says whether it did. The label is painted with the
+// rest of its window when the step that set it returns to the event loop (the slideshows and
+// searches are timed steps); painting each label at once sent the screen a picture per label.
+bool showText(QLabel* label, const QString& text);
 void setTextColour(QLabel* label, const QColor& colour);
 
 }  // namespace keldar::ui

@@ -185,37 +185,46 @@ void TForm7::closePage() {
 
 void TForm7::setProductTexts(const LargeImageProductTexts& product) {
     texts_.product = product;
-    showText(identifier_, product.identifierText);
-    showText(rover_, product.roverText);
-    showText(location_, product.locationText);
-    showText(sol_, product.solText);
-    showText(camera_, product.cameraText);
-    showText(utcTime_, product.utcTimeText);
-    showText(productType_, product.productTypeText);
-    showText(site_, product.site);
-    showText(drive_, product.drive);
-    showText(sequence_, product.sequence);
-    showText(category_, product.categoryText);
-    showText(sequenceRange_, product.sequenceRangeText);
-    showText(filter_, product.filterText);
-    showText(eye_, product.eyeText);
-    showText(producer_, product.producerText);
-    showText(version_, product.versionText);
+    showLinesNow({{identifier_, product.identifierText},
+                  {rover_, product.roverText},
+                  {location_, product.locationText},
+                  {sol_, product.solText},
+                  {camera_, product.cameraText},
+                  {utcTime_, product.utcTimeText},
+                  {productType_, product.productTypeText},
+                  {site_, product.site},
+                  {drive_, product.drive},
+                  {sequence_, product.sequence},
+                  {category_, product.categoryText},
+                  {sequenceRange_, product.sequenceRangeText},
+                  {filter_, product.filterText},
+                  {eye_, product.eyeText},
+                  {producer_, product.producerText},
+                  {version_, product.versionText}});
 }
 
 void TForm7::setTimeZoneText(const QString& text) {
     texts_.timeZoneText = text;
-    showText(timeZone_, text);
+    showLinesNow({{timeZone_, text}});
 }
 
 void TForm7::setLocalTimeText(const QString& text) {
     texts_.localTimeText = text;
-    showText(localTime_, text);
+    showLinesNow({{localTime_, text}});
 }
 
 void TForm7::setMarsTimeText(const QString& text) {
     texts_.marsTimeText = text;
-    showText(marsTime_, text);
+    showLinesNow({{marsTime_, text}});
+}
+
+void TForm7::showLinesNow(std::initializer_list<std::pair<QLabel*, QString>> lines) {
+    // The page is current while a slideshow runs: the lines written are painted before this
+    // returns, all in one pass, so the screen gets one picture of them and not one a line.
+    QRegion changed;
+    for (const auto& [label, text] : lines)
+        if (showText(label, text)) changed += QRect(label->mapTo(this, QPoint(0, 0)), label->size());
+    if (!changed.isEmpty()) repaint(changed);
 }
 
 void TForm7::setMissionRecord(const std::optional<time::MissionTime>& record) { missionRecord_->showRecord(record); }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include <QImage>
 #include <QString>
 
@@ -88,6 +91,7 @@ private:
     // Moves the main window's selection by `step`, runs its Image action, then shows the new
     // current image here as "Large Size Image" does.
     void stepMainWindow(int step);
+    void showLinesNow(std::initializer_list<std::pair<QLabel*, QString>> lines);
 
     ImageView* picture_ = nullptr;
     QPushButton* printButton_ = nullptr;
