@@ -34,10 +34,11 @@ void replacePicture(const QString& path, int width) {
     if (std::rename(bytesOf(fresh).c_str(), bytesOf(path).c_str()) != 0) throw std::runtime_error("rename failed");
 }
 
-TEST(PictureDisplay, DrawsThePixelsOfScalingThePictureItself) {
+TEST(PictureDisplay, ScalesBilinearDownToHalfAndAveragesBelowIt) {
     QImage picture(40, 30, QImage::Format_BGR888);
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x * 6, y * 8, (x * y) % 256));
+    // Deeper than half (either way) and enlargements: Qt's smooth scaling of the picture itself.
     for (const QSize size : {QSize(40, 30), QSize(17, 13), QSize(100, 75), QSize(40, 11)}) {
         SCOPED_TRACE(size.width());
         const QImage expected =
@@ -45,6 +46,25 @@ TEST(PictureDisplay, DrawsThePixelsOfScalingThePictureItself) {
                 .convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(ui::displayImage(picture, size), expected);
     }
+    // At exactly half, every pixel is the mean of its 2 x 2 block (to the two levels Qt's
+    // fixed-point interpolation may lose): no source pixel is skipped.
+    const QImage half = ui::displayImage(picture, QSize(20, 15));
+    ASSERT_EQ(half.format(), QImage::Format_RGB32);
+    for (int y = 0; y < half.height(); ++y)
+        for (int x = 0; x < half.width(); ++x) {
+            int sums[3] = {0, 0, 0};
+            for (const QPoint at : {QPoint(2 * x, 2 * y), QPoint(2 * x + 1, 2 * y), QPoint(2 * x, 2 * y + 1),
+                                    QPoint(2 * x + 1, 2 * y + 1)}) {
+                const QRgb pixel = picture.pixel(at);
+                sums[0] += qRed(pixel);
+                sums[1] += qGreen(pixel);
+                sums[2] += qBlue(pixel);
+            }
+            const QRgb shown = half.pixel(x, y);
+            EXPECT_NEAR(qRed(shown), sums[0] / 4.0, 2.0) << x << "," << y;
+            EXPECT_NEAR(qGreen(shown), sums[1] / 4.0, 2.0) << x << "," << y;
+            EXPECT_NEAR(qBlue(shown), sums[2] / 4.0, 2.0) << x << "," << y;
+        }
 }
 
 class Prefetch : public WorkbenchTest {

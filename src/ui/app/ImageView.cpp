@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVariant>
 
@@ -27,6 +28,9 @@ QRect fitPictureRect(QSize picture, QSize view, bool stretch) {
 }
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
+    // Every pixel is painted here, so the parent's background is not filled under the picture
+    // first: for a large view that fill cost as much as drawing the picture.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setDesignSize(designSize_);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
@@ -95,13 +99,16 @@ const QImage& ImageView::displayImageAt(QSize size) {
     return scaled_.front();
 }
 
-void ImageView::paintEvent(QPaintEvent*) {
-    if (!hasPicture()) return;
-    const QRect target = pictureRect();
-    if (target.isEmpty()) return;
-    const QImage& shown = displayImageAt(target.size());
+void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(target.topLeft(), shown);
+    const QRect target = hasPicture() ? pictureRect() : QRect();
+    // What the picture leaves uncovered shows the background, as through a transparent view.
+    QRegion margins(event->rect());
+    if (!target.isEmpty()) margins -= target;
+    const QBrush background = palette().brush(backgroundRole());
+    for (const QRect& margin : margins) painter.fillRect(margin, background);
+    if (target.isEmpty() || !event->rect().intersects(target)) return;
+    painter.drawImage(target.topLeft(), displayImageAt(target.size()));
 }
 
 }  // namespace keldar::ui
