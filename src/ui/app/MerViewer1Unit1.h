@@ -194,12 +194,10 @@ private:
     bool timer1Busy_ = false;
     std::vector<std::pair<QAction*, bool ViewerOptions::*>> optionItems_;
     std::vector<std::pair<QAction*, platform::ThreadPriority>> priorityItems_;
-    // The next picture of the walk is read ahead, and the one after it too while the walk
-    // steps faster than one worker reads (a search), on a worker each, so that both cores are
-    // busy: a file goes to the one of its place's parity in the list.
+    // The next two pictures of the walk are read ahead, on a worker each, so that both cores
+    // are busy in a fast walk (a search, the movies) and a second key press soon after the
+    // first finds its picture ready: a file goes to the one of its place's parity in the list.
     std::array<std::unique_ptr<PicturePrefetch>, 2> prefetch_;
-    bool readAheadTwo_ = false;  // only while one is not enough: a second worker takes a core
-    int readyInARow_ = 0;        // pictures found read ahead without waiting
     // The picture the state's bitmaps were last copied from; pictures never change once made.
 };
 

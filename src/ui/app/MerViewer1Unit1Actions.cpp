@@ -119,27 +119,13 @@ bool TForm1::loadPicture(const QString& path) {
         throw std::runtime_error("Cannot open \"" + shown.toStdString() + "\": permission denied.");
     const std::string file = bytes.toStdString();
     // The same reader on the worker, so a picture read ahead is the one read here.
-    // A walk that finds its picture not yet read outpaces one worker: two read ahead then,
-    // until a good many pictures in a row were ready.
-    constexpr int kReadyBeforeOneWorker = 16;
-    ++readyInARow_;
-    bool held = false;
     for (const std::unique_ptr<PicturePrefetch>& prefetch : prefetch_) {
         if (!prefetch->holds(file)) continue;
-        held = true;
-        bool waited = false;
-        std::optional<PreparedPicture> ready = prefetch->take(file, fileStampOf(info), &waited);
-        if (waited || !ready) readyInARow_ = 0;
-        readAheadTwo_ = readyInARow_ < kReadyBeforeOneWorker;
-        if (ready) {
+        if (std::optional<PreparedPicture> ready = prefetch->take(file, fileStampOf(info))) {
             if (!ready->picture) return false;
             image1_->setPicture(std::move(ready->picture), ready->scaled);
             return true;
         }
-    }
-    if (!held) {
-        readyInARow_ = 0;
-        readAheadTwo_ = true;
     }
     // Read here as the worker would have read it: only what the views show is decoded now.
     if (std::optional<PreparedPicture> ready = PicturePrefetch::readNow(file, visibleViewTargets())) {
@@ -180,7 +166,7 @@ void TForm1::prefetchNextPicture(bool backward) {
         // A file of the same parity as the one asked for first would take its place.
         if (requested >= 0 && next % 2 == requested % 2) return;
         prefetch_[static_cast<std::size_t>(next % 2)]->request(platform::fileNameToBytes(path).toStdString(), views);
-        if (requested >= 0 || !readAheadTwo_) return;
+        if (requested >= 0) return;
         requested = next;
     }
 }

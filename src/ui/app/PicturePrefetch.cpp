@@ -66,10 +66,9 @@ void PicturePrefetch::request(const std::string& path, const std::vector<ViewTar
     s.changed.notify_all();
 }
 
-std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp, bool* waited) {
+std::optional<PreparedPicture> PicturePrefetch::take(const std::string& path, const FileStamp& stamp) {
     Shared& s = *shared_;
     std::unique_lock lock(s.mutex);
-    if (waited != nullptr) *waited = s.running == path && s.runningGeneration == s.generation;
     // A read not yet begun is quicker done by the caller than waited for; one under way is
     // waited for a while only, so a read that hangs (a slow or dead file system) cannot take
     // the caller with it: the caller then reads the file itself and meets the trouble there.

@@ -74,8 +74,7 @@ public:
     // The picture read ahead for `path` when the file is still as `stamp` says, waiting for a
     // read of that file already under way (at most kLongestWait); nullopt otherwise, and
     // whatever else was read or asked for is dropped.
-    // `waited`, when given, tells whether the read was still under way.
-    std::optional<PreparedPicture> take(const std::string& path, const FileStamp& stamp, bool* waited = nullptr);
+    std::optional<PreparedPicture> take(const std::string& path, const FileStamp& stamp);
     // Whether `path` is read ahead, being read or waiting to be.
     bool holds(const std::string& path) const;
     void clear();
