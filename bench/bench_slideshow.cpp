@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
     // A held key repeats 25 times a second (the X server's default); presses back to back
     // show what a step costs when nothing could be read ahead in between.
     std::vector<double> cursor, cursorBackToBack, cursorCpu, cursorBackToBackCpu;
-    for (int i = 0; i + 1 < std::min(files, 101); ++i) {
+    for (int i = 0; i + 1 < std::min(files, 201); ++i) {
         const bool repeating = i % 2 == 0;
         if (repeating) runFor(40);
         QElapsedTimer clock;
