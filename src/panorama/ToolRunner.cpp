@@ -109,8 +109,8 @@ std::string findTool(const std::string& name) {
     while (start <= dirs.size()) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
-        std::string dir = dirs.substr(start, end - start);
-        if (dir.empty()) dir = ".";
+        // An empty entry is the current directory.
+        const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
         const std::string candidate = dir + "/" + name;
         struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
