@@ -1,0 +1,76 @@
+#pragma once
+// What the PDS reading files share: bytes in memory as a source, the label's text helpers and
+// pointers, and the layout read from a label. Not part of the public interface.
+
+#include "core/imaging/PdsImage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace keldar::imaging {
+
+// Bytes in memory: nothing is copied.
+class PdsMemorySource final : public PdsSource {
+public:
+    PdsMemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(data ? size : 0) {}
+    std::uint64_t size() const override { return size_; }
+    const std::uint8_t* fetch(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>&, std::string& error) const override {
+        if (offset > size_ || n > size_ - offset) {
+            error = "truncated file: " + std::to_string(n) + " bytes at byte " + std::to_string(offset) + " are past its end";
+            return nullptr;
+        }
+        return data_ + offset;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+namespace pds {
+
+// ---------------------------------------------------------------------------------------------
+// Label text (PdsLabel.cpp)
+
+bool isBlank(char c);
+std::string_view trim(std::string_view s);
+std::string upper(std::string_view s);
+bool equalsNoCase(std::string_view a, std::string_view b);
+std::string_view unquote(std::string_view s);
+bool parseCount(std::string_view s, std::uint64_t& out);
+std::string shortened(std::string_view s);
+bool startsWith(std::string_view s, std::string_view prefix);
+std::string_view skipLeadingBlanks(const std::uint8_t* data, std::size_t size);
+
+// ^NAME = n | n <BYTES> | "file" | ("file", n) | ("file", n <BYTES>) -> the file it names ("" for
+// this one) and the byte offset in it, checked against that file's size.
+struct Pointer {
+    std::string file;
+    std::uint64_t count = 1;
+    bool bytes = false;
+};
+
+std::string parsePointer(const PdsLabel& label, std::string_view pointerName, Pointer& out);
+std::string pointerOffset(const PdsLabel& label, std::string_view pointerName, const Pointer& pointer,
+                          std::uint64_t fileSize, std::uint64_t& offset);
+
+// The labels of `source` and, with `wantLayout`, where its samples lie; `dataSource` (when
+// given) receives the file the label names for them, if it is another.
+PdsLayoutResult layoutOf(const PdsSource& source, bool wantLayout, std::unique_ptr<PdsSource>* dataSource);
+
+// ---------------------------------------------------------------------------------------------
+// Layout from a label (PdsLayout.cpp)
+
+std::string layoutFromPds(const PdsLabel& label, const PdsSource& own, PdsImageLayout& L,
+                          std::unique_ptr<PdsSource>& data);
+// `labelSize` is where the VICAR label ends, counted from the first byte of the file.
+std::string layoutFromVicar(std::uint64_t fileSize, std::uint64_t labelSize,
+                            const std::vector<std::pair<std::string, std::string>>& items, PdsImageLayout& L);
+
+}  // namespace pds
+
+}  // namespace keldar::imaging
