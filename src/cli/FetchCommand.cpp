@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include <unistd.h>
 
@@ -79,6 +80,15 @@ int runFetchCommand(const std::vector<std::string>& args) {
                 std::stoi(v) < 1 || std::stoi(v) > 16)
                 return usageError(cmd, "--jobs takes 1 to 16");
             request.jobs = std::stoi(v);
+        } else if (a == "--types") {
+            std::string error;
+            const std::optional<archive::TypeChoice> types = value(v) ? archive::parseTypeChoice(v, error) : std::nullopt;
+            if (!types) return usageError(cmd, "--types takes all or product types such as EFF,EDN" + (error.empty() ? "" : ": " + error));
+            request.types = *types;
+        } else if (a == "--stall-seconds") {
+            if (!value(v) || v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) < 1)
+                return usageError(cmd, "--stall-seconds takes 1 to 9999");
+            request.stallWindowMilliseconds = std::stoi(v) * 1000;
         } else if (a == "--base") {
             if (!value(v) || (v.rfind("http://", 0) != 0 && v.rfind("https://", 0) != 0))
                 return usageError(cmd, "--base takes an http:// or https:// address");
@@ -108,6 +118,8 @@ int runFetchCommand(const std::vector<std::string>& args) {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, &oldInt);
     ::sigaction(SIGTERM, &action, &oldTerm);
+    // A file size limit is a disk fault to report, not a signal that ends the run.
+    ::signal(SIGXFSZ, SIG_IGN);
 
     fetch::ArchiveFetcher fetcher(request);
     QTimer watch;
@@ -137,11 +149,18 @@ int runFetchCommand(const std::vector<std::string>& args) {
     ::sigaction(SIGINT, &oldInt, nullptr);
     ::sigaction(SIGTERM, &oldTerm, nullptr);
     if (showProgress) std::cerr << "\r\033[K";
-    for (const QString& failure : summary.failures) std::cerr << "keldar-cli fetch: " << failure.toStdString() << '\n';
+    const auto say = [](const QString& line) { std::cerr << "keldar-cli fetch: " << line.toStdString() << '\n'; };
+    for (const QString& problem : summary.problems) say(problem);
+    for (const QString& failure : summary.failures) say(failure);
+    for (const QString& row : summary.droppedRows) say(QStringLiteral("dropped ") + row);
+    for (const QString& note : summary.notes) say(note);
+    if (summary.duplicates > 0) say(QStringLiteral("%1 index rows repeat a product listed before; each product was fetched once").arg(summary.duplicates));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%d fetched, %d skipped, %d failed in %.2f s (%d index requests in %.2f s%s)\n", summary.fetched,
-                summary.skipped, summary.failed, seconds, summary.indexRequests, summary.indexSeconds,
-                summary.indexStreamed ? ", the index read whole" : "");
+    std::printf("%s in %.2f s (%d index requests in %.2f s%s)\n", summary.countsText().toStdString().c_str(), seconds,
+                summary.indexRequests, summary.indexSeconds, summary.indexStreamed ? ", the index read whole" : "");
+    if (!summary.nothingListed.isEmpty()) std::printf("%s\n", summary.nothingListed.toStdString().c_str());
+    if (!summary.problems.isEmpty() && summary.fetched + summary.skipped == 0 && summary.failed == 0)
+        std::printf("Nothing was fetched: %s\n", summary.problems.first().toStdString().c_str());
     if (summary.stopped) return 130;
     return summary.ok() ? kExitOk : 1;
 }

@@ -1,12 +1,18 @@
 #include "fetch/ArchiveFetcher.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -16,46 +22,31 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QTimer>
 
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/PdsImage.h"
+#include "fetch/Exchange.h"
 
 namespace keldar::fetch {
 
 namespace {
 
-constexpr int kTransferTimeoutMilliseconds = 60000;
 constexpr int kStopPollMilliseconds = 50;
 // Records read at once after the start of the sols wanted: a sol's worth first, more after.
 constexpr qint64 kFirstBlockRecords = 512;
 constexpr qint64 kLargestBlockRecords = 8192;
-// What a label or a block of records can be, at the most.
-constexpr qint64 kLargestAnswerBytes = qint64{64} << 20;
+// An index label is tens of kilobytes; what is far larger is not one.
+constexpr qint64 kLargestLabelBytes = qint64{4} << 20;
+constexpr qint64 kLargestBrowseBytes = qint64{64} << 20;
+constexpr qint64 kLargestEdrBytes = qint64{256} << 20;
+// Index records that may fail to parse before the index as a whole is not believed.
+constexpr int kUnreadRecordsTolerated = 5;
+// Where a resumable part file keeps the validator of the answer it came from.
+constexpr const char* kValidatorAttribute = "user.keldar.validator";
 // Every camera volume of a rover, when the query names none.
 const std::vector<char> kAllVolumes = {'P', 'N', 'F', 'M', 'E'};
-
-QByteArray rangeHeader(qint64 from, qint64 length) {
-    QByteArray value = "bytes=" + QByteArray::number(from) + "-";
-    if (length > 0) value += QByteArray::number(from + length - 1);
-    return value;
-}
-
-int statusOf(const QNetworkReply* reply) {
-    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-}
-
-// The whole size a 206 answer speaks of ("bytes 100-199/1000" gives 1000), -1 when unknown.
-qint64 totalOfContentRange(const QNetworkReply* reply) {
-    const QByteArray range = reply->rawHeader("Content-Range");
-    const int slash = range.lastIndexOf('/');
-    if (slash < 0) return -1;
-    bool ok = false;
-    const qint64 total = range.mid(slash + 1).trimmed().toLongLong(&ok);
-    return ok ? total : -1;
-}
 
 // A product is whole when it decodes: a JPEG to its last row, a PDS product with all its samples.
 QString wholenessProblem(const QByteArray& bytes, bool edr) {
@@ -74,6 +65,25 @@ QString wholenessProblem(const QByteArray& bytes, bool edr) {
     return QString::fromStdString(error);
 }
 
+QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Faults after which nothing more can be written to the directory.
+bool diskWide(int err) { return err == ENOSPC || err == EDQUOT || err == EROFS || err == EFBIG || err == EACCES; }
+
+void removeIfEmpty(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isSymLink() && info.size() == 0) QFile::remove(path);
+}
+
+// The largest product a row allows: its pixels at two bytes each plus room for labels, within
+// the largest browse JPEG or EDR there is.
+qint64 largestProduct(const archive::IndexRow& row, bool edr) {
+    const qint64 ceiling = edr ? kLargestEdrBytes : kLargestBrowseBytes;
+    const std::optional<long long> lines = row.integer("LINES"), samples = row.integer("LINE_SAMPLES");
+    if (!lines || !samples || *lines <= 0 || *samples <= 0 || *lines > 100000 || *samples > 100000) return ceiling;
+    return std::min<qint64>(ceiling, *lines * *samples * (edr ? 2 : 3) + (qint64{2} << 20));
+}
+
 }  // namespace
 
 QString byteSizeText(double bytes) {
@@ -86,6 +96,12 @@ QString byteSizeText(double bytes) {
     return QString::number(bytes, 'f', unit == 0 ? 0 : 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
 }
 
+QString FetchSummary::countsText() const {
+    QString text = QStringLiteral("%1 fetched, %2 skipped, %3 failed, %4 dropped").arg(fetched).arg(skipped).arg(failed).arg(dropped);
+    if (leftOut > 0) text += QStringLiteral(", %1 left out by type (%2)").arg(leftOut).arg(leftOutTypes);
+    return text;
+}
+
 // One product on its way: the reply under way, the ".part" file it goes into, the tries left.
 struct ArchiveFetcher::Transfer {
     archive::IndexRow row;
@@ -94,11 +110,28 @@ struct ArchiveFetcher::Transfer {
     QString partPath;
     QString labelPath;
     QString name;
+    qint64 cap = 0;     // the largest the product may be
     int attempt = 0;
+    int fd = -1;        // the part file, while a request runs
     qint64 offset = 0;  // bytes of the part file when the request went out
     qint64 total = -1;  // the whole product's size, once a response told it
-    QNetworkReply* reply = nullptr;
-    std::unique_ptr<QFile> part;
+    QByteArray validator;
+    QElapsedTimer since;  // from the first try
+    QPointer<QNetworkReply> reply;
+    std::shared_ptr<Answer> answer;
+    void closePart() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    ~Transfer() { closePart(); }
+};
+
+// One camera volume of the archive, as its label describes it.
+struct ArchiveFetcher::Volume {
+    char camera = 0;
+    archive::IndexTable table;
+    QString labelUrl;
+    QString tableUrl;
 };
 
 ArchiveFetcher::ArchiveFetcher(FetchRequest request, QObject* parent)
@@ -106,6 +139,7 @@ ArchiveFetcher::ArchiveFetcher(FetchRequest request, QObject* parent)
     if (!request_.base.endsWith(QLatin1Char('/'))) request_.base += QLatin1Char('/');
     request_.jobs = std::clamp(request_.jobs, 1, 16);
     request_.attempts = std::max(1, request_.attempts);
+    request_.stallWindowMilliseconds = std::max(100, request_.stallWindowMilliseconds);
 }
 
 ArchiveFetcher::~ArchiveFetcher() = default;
@@ -116,179 +150,234 @@ QString ArchiveFetcher::productFileName(const archive::IndexRow& row, bool edr, 
     return id + (edr ? QStringLiteral(".IMG") : QStringLiteral(".JPG"));
 }
 
-QString ArchiveFetcher::get(const QString& url, QByteArray& body, qint64 from, qint64 length,
-                            const std::function<void(const QByteArray&)>& stream) {
-    QString problem;
-    qint64 delivered = 0;  // streamed so far: a new try asks for the rest
-    for (int attempt = 0; attempt < request_.attempts; ++attempt) {
-        if (stopping_.load()) return QStringLiteral("stopped");
-        if (attempt > 0) {
-            QEventLoop pause;
-            QTimer::singleShot(request_.firstRetryMilliseconds << (attempt - 1), &pause, &QEventLoop::quit);
-            pause.exec();
-        }
-        QNetworkRequest request{QUrl(url)};
-        request.setTransferTimeout(kTransferTimeoutMilliseconds);
-        const qint64 start = stream ? delivered : from;
-        if (start > 0 || from >= 0) request.setRawHeader("Range", rangeHeader(std::max<qint64>(start, 0), length));
-        QNetworkReply* reply = network_->get(request);
-        ++progress_.indexRequests;
-        body.clear();
-        QString tooLarge;
-        QEventLoop loop;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (stopping_.load()) reply->abort();
-        });
-        poll.start(kStopPollMilliseconds);
-        qint64 skip = 0;  // a server that ignores the range sends again what was streamed
-        connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
-            if (stream && statusOf(reply) == 200) skip = delivered;
-        });
-        connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-            const int status = statusOf(reply);
-            if ((status != 200 && status != 206) || !reply->isOpen()) return;
-            QByteArray chunk = reply->readAll();
-            if (stream) {
-                const qint64 dropped = std::min<qint64>(skip, chunk.size());
-                skip -= dropped;
-                chunk.remove(0, dropped);
-                delivered += chunk.size();
-                progress_.bytes += chunk.size();
-                stream(chunk);
-                return;
-            }
-            body += chunk;
-            // Labels and record blocks are small: an answer far larger is not what was asked for.
-            if (body.size() > kLargestAnswerBytes) {
-                tooLarge = url + QStringLiteral(": the answer is larger than %1").arg(byteSizeText(kLargestAnswerBytes));
-                reply->abort();
-            }
-        });
-        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        const int status = statusOf(reply);
-        if (reply->isOpen() && (status == 200 || status == 206)) {
-            const QByteArray rest = reply->readAll();
-            if (stream) {
-                const qint64 dropped = std::min<qint64>(skip, rest.size());
-                delivered += rest.size() - dropped;
-                stream(rest.mid(dropped));
-            } else {
-                body += rest;
-            }
-        }
-        const QNetworkReply::NetworkError error = reply->error();
-        const QString errorText = reply->errorString();
-        reply->deleteLater();
-        if (stopping_.load()) return QStringLiteral("stopped");
-        if (!tooLarge.isEmpty()) return tooLarge;
-        if (status == 404) return url + QStringLiteral(": not found (HTTP 404)");
-        if (error != QNetworkReply::NoError || status >= 500 || status == 0) {
-            problem = url + QStringLiteral(": ") + (status >= 400 ? QStringLiteral("HTTP %1").arg(status) : errorText);
-            continue;  // worth another try
-        }
-        if (status >= 400) return url + QStringLiteral(": HTTP %1").arg(status);
-        if (from >= 0 && status != 206) return url + QStringLiteral(": the server does not answer range requests");
-        if (length > 0 && body.size() != length) {
-            problem = url + QStringLiteral(": %1 bytes came of the %2 asked for").arg(body.size()).arg(length);
-            continue;
-        }
-        return {};
-    }
-    return problem;
+QString ArchiveFetcher::archiveUrl(char camera, const std::string& path) const {
+    const auto second = secondForm_.find(camera == 'R' ? 'F' : camera);
+    const bool without = second != secondForm_.end() && second->second;
+    return request_.base + QString::fromStdString(without ? archive::withoutRoverFolder(request_.query.rover, path) : path);
 }
 
-bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows, FetchSummary& summary) {
+bool ArchiveFetcher::readLabel(char camera, Volume& volume, FetchSummary& summary) {
     const int rover = request_.query.rover;
-    const QString labelUrl = request_.base + QString::fromStdString(archive::indexLabelPath(rover, camera));
-    const QString tableUrl = request_.base + QString::fromStdString(archive::indexTablePath(rover, camera));
-    progress_.stage = QStringLiteral("index");
-    emit progress(progress_);
+    const std::string labelPath = archive::indexLabelPath(rover, camera);
     QByteArray labelBytes;
-    if (const QString error = get(labelUrl, labelBytes); !error.isEmpty()) {
-        summary.failures << QStringLiteral("index: ") + error;
+    Answer answer;
+    Ask ask{request_.base + QString::fromStdString(labelPath)};
+    ask.cap = kLargestLabelBytes;
+    QString error = get(ask, labelBytes, &answer);
+    if (!error.isEmpty() && answer.status == 404) {
+        // Some mirrors keep the volumes without the rover's folder.
+        Ask second = ask;
+        second.url = request_.base + QString::fromStdString(archive::withoutRoverFolder(rover, labelPath));
+        if (get(second, labelBytes, &answer).isEmpty()) {
+            secondForm_[camera] = true;
+            ask = second;
+            error.clear();
+        }
+    }
+    if (!error.isEmpty()) {
+        const bool unreachable = answer.status == 0 && !answer.silent && error != QLatin1String("stopped");
+        summary.problems << (unreachable ? QStringLiteral("the archive cannot be reached: ")
+                                         : QStringLiteral("the index label cannot be read: ")) + error;
         return false;
     }
     const archive::IndexTableResult label = archive::readIndexLabel(labelBytes.toStdString());
     if (!label.ok()) {
-        summary.failures << labelUrl + QStringLiteral(": ") + QString::fromStdString(label.error);
+        summary.problems << ask.url + QStringLiteral(": ") + QString::fromStdString(label.error);
         return false;
     }
-    const archive::IndexTable& table = label.table;
+    volume.camera = camera;
+    volume.table = label.table;
+    volume.labelUrl = ask.url;
+    volume.tableUrl = archiveUrl(camera, archive::indexTablePath(rover, camera, label.table.tableFile));
+    return true;
+}
+
+bool ArchiveFetcher::findRows(char camera, std::vector<archive::IndexRow>& rows, FetchSummary& summary) {
+    progress_.stage = QStringLiteral("index");
+    emit progress(progress_);
+    Volume volume;
+    if (!readLabel(camera, volume, summary)) return false;
+    archive::IndexTable& table = volume.table;
+    const archive::ProductQuery& query = request_.query;
     const std::size_t kept = rows.size();  // the rows of the volumes searched before
-    const qint64 rowBytes = static_cast<qint64>(table.rowBytes);
-    std::string parseError;
-    const auto keep = [&](std::string_view record) {
-        std::optional<archive::IndexRow> row = archive::IndexRow::parse(table, record, parseError);
-        if (row && archive::matches(request_.query, *row)) rows.push_back(std::move(*row));
-        return row.has_value();
+
+    // The first records tell the record length and, by the range's total, the table's size.
+    QByteArray first;
+    Answer head;
+    Ask firstAsk{volume.tableUrl, 0, static_cast<qint64>(4 * (table.rowBytes + 2))};
+    firstAsk.cap = firstAsk.length;
+    const QString firstError = get(firstAsk, first, &head);
+    if (!firstError.isEmpty()) {
+        if (head.status == 404 || head.status == 403 || firstError == QLatin1String("stopped") || !silent_.isEmpty()) {
+            summary.problems << QStringLiteral("the index table cannot be read: ") + firstError;
+            return false;
+        }
+        // No ranges here: the table is read once, whole.
+        return streamIndex(volume, rows, summary);
+    }
+    const archive::RecordStride stride = archive::recordStride(table.rowBytes, first.toStdString());
+    if (!stride.ok()) {
+        summary.problems << volume.tableUrl + QStringLiteral(": ") + QString::fromStdString(stride.error);
+        return false;
+    }
+    table.stride = stride.stride;
+    if (head.total >= 0) {
+        const archive::RecordCount counted = archive::recordCount(table, static_cast<std::uint64_t>(head.total));
+        if (!counted.note.empty()) summary.notes << volume.tableUrl + QStringLiteral(": ") + QString::fromStdString(counted.note);
+        table.rows = counted.rows;
+    } else if (!table.rowsGiven || table.rows == 0) {
+        return streamIndex(volume, rows, summary);
+    }
+    const qint64 recordBytes = static_cast<qint64>(table.stride);
+    const auto candidate = [&](const archive::IndexRow& row) {
+        const std::optional<int> sol = row.sol();
+        const bool inSols = sol && *sol >= query.firstSol && *sol <= query.lastSol;
+        return archive::matches(query, row) || (inSols && row.productId().empty());
     };
 
     // Where the sols wanted begin, by position; from there the records are read forward in
     // growing blocks until one lies past the range, each checked: sols in order, never below
     // the range.
     const archive::SolStart start = archive::findSolStart(
-        table.rows, request_.query.firstSol, [&](std::uint64_t i) -> std::optional<int> {
+        table.rows, query.firstSol, [&](std::uint64_t i) -> std::optional<int> {
             QByteArray record;
-            if (!get(tableUrl, record, static_cast<qint64>(i) * rowBytes, rowBytes).isEmpty()) return std::nullopt;
+            Ask one{volume.tableUrl, static_cast<qint64>(i) * recordBytes, recordBytes};
+            one.cap = recordBytes;
+            if (!get(one, record).isEmpty()) return std::nullopt;
             std::string error;
             const std::optional<archive::IndexRow> row = archive::IndexRow::parse(table, record.toStdString(), error);
             return row ? row->sol() : std::nullopt;
         });
-    if (stopping_.load()) return false;
+    if (stopping_.load() || !silent_.isEmpty()) {
+        if (!silent_.isEmpty()) summary.problems << QStringLiteral("the index cannot be searched: ") + silent_;
+        return false;
+    }
     bool ordered = start.orderHolds;
     std::uint64_t next = start.first;
     qint64 block = kFirstBlockRecords;
-    int previous = request_.query.firstSol;
+    int previous = query.firstSol;
     bool past = next >= table.rows;
     while (ordered && !past && !stopping_.load()) {
         const qint64 count = std::min<qint64>(block, static_cast<qint64>(table.rows - next));
         QByteArray bytes;
-        if (!get(tableUrl, bytes, static_cast<qint64>(next) * rowBytes, count * rowBytes).isEmpty()) {
+        Ask ask{volume.tableUrl, static_cast<qint64>(next) * recordBytes, count * recordBytes};
+        ask.cap = ask.length;
+        if (!get(ask, bytes).isEmpty()) {
             ordered = false;
             break;
         }
         for (qint64 r = 0; r < count && ordered && !past; ++r) {
             std::string error;
             const std::optional<archive::IndexRow> row =
-                archive::IndexRow::parse(table, bytes.mid(r * rowBytes, rowBytes).toStdString(), error);
+                archive::IndexRow::parse(table, bytes.mid(r * recordBytes, recordBytes).toStdString(), error);
             const std::optional<int> sol = row ? row->sol() : std::nullopt;
             if (!sol || *sol < previous) {
                 ordered = false;
-            } else if (*sol > request_.query.lastSol) {
+            } else if (*sol > query.lastSol) {
                 past = true;
             } else {
                 previous = *sol;
-                if (archive::matches(request_.query, *row)) rows.push_back(*row);
+                if (candidate(*row)) rows.push_back(*row);
             }
         }
         next += static_cast<std::uint64_t>(count);
         past = past || next >= table.rows;
         block = std::min<qint64>(block * 2, kLargestBlockRecords);
     }
-    if (!ordered) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
+    if (stopping_.load()) return false;
     if (!ordered) {
         // The order does not hold: the index is read once from end to end.
-        summary.indexStreamed = true;
         rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
-        // Streamed: records are taken as they arrive, never the whole index in memory.
-        QByteArray pending;
-        QByteArray unused;
-        const QString error = get(tableUrl, unused, -1, -1, [&](const QByteArray& chunk) {
+        return streamIndex(volume, rows, summary);
+    }
+    return true;
+}
+
+bool ArchiveFetcher::streamIndex(const Volume& volume, std::vector<archive::IndexRow>& rows, FetchSummary& summary) {
+    summary.indexStreamed = true;
+    archive::IndexTable table = volume.table;
+    const archive::ProductQuery& query = request_.query;
+    // Records are taken as they arrive, never the whole index in memory.
+    QByteArray pending;
+    qint64 delivered = 0, parsed = 0, unread = 0;
+    QStringList samples;
+    QString layoutError;
+    const auto take = [&](std::string_view record) {
+        std::string error;
+        std::optional<archive::IndexRow> row = archive::IndexRow::parse(table, record, error);
+        const std::optional<int> sol = row ? row->sol() : std::nullopt;
+        if (!sol) {
+            ++unread;
+            if (samples.size() < 3)
+                samples << QStringLiteral("record %1: %2").arg(parsed + unread)
+                               .arg(error.empty() ? QStringLiteral("PLANET_DAY_NUMBER is not a number") : QString::fromStdString(error));
+            return;
+        }
+        ++parsed;
+        const bool inSols = *sol >= query.firstSol && *sol <= query.lastSol;
+        if (archive::matches(query, *row) || (inSols && row->productId().empty())) rows.push_back(std::move(*row));
+    };
+    QByteArray unused;
+    Answer answer;
+    Ask ask{volume.tableUrl};
+    const QString error = get(
+        ask, unused, &answer,
+        [&](const QByteArray& chunk) -> QString {
+            delivered += chunk.size();
             pending += chunk;
+            if (table.stride == 0) {
+                if (!pending.contains('\n') && pending.size() <= static_cast<qint64>(table.rowBytes) + 1) return {};
+                const archive::RecordStride stride = archive::recordStride(table.rowBytes, pending.toStdString());
+                if (!stride.ok()) {
+                    layoutError = QString::fromStdString(stride.error);
+                    return layoutError;
+                }
+                table.stride = stride.stride;
+            }
+            const qint64 size = static_cast<qint64>(table.stride);
             qint64 at = 0;
-            for (; at + rowBytes <= pending.size(); at += rowBytes)
-                keep(std::string_view(pending.constData() + at, static_cast<std::size_t>(rowBytes)));
+            for (; at + size <= pending.size(); at += size)
+                take(std::string_view(pending.constData() + at, static_cast<std::size_t>(size)));
             pending.remove(0, at);
             emit progress(progress_);
+            return {};
+        },
+        [&](const Answer& headers) -> QString {
+            if (headers.contentType.toLower().contains("html"))
+                return QStringLiteral("the server sent a web page (%1) where the index table should be")
+                    .arg(QString::fromLatin1(headers.contentType));
+            return {};
         });
-        if (!error.isEmpty()) {
-            summary.failures << QStringLiteral("index: ") + error;
-            return false;
-        }
-        if (pending.size() > 1) keep(std::string_view(pending.constData(), static_cast<std::size_t>(pending.size())));
+    if (!error.isEmpty() || !layoutError.isEmpty()) {
+        summary.problems << QStringLiteral("the index table cannot be read: ") +
+                                (layoutError.isEmpty() ? error : volume.tableUrl + QStringLiteral(": ") + layoutError);
+        return false;
     }
+    if (!pending.trimmed().isEmpty()) {
+        ++unread;
+        samples << QStringLiteral("the last %1 bytes are not a whole record").arg(pending.size());
+    }
+    // What arrived must be what the label (or, failing it, the server) said the table holds.
+    const qint64 expected = table.rowsGiven && table.rows > 0 ? static_cast<qint64>(table.rows * table.stride) : answer.total;
+    if (expected >= 0 && delivered < expected) {
+        summary.problems << QStringLiteral("the index table %1 ended after %2 of its %3 bytes").arg(volume.tableUrl).arg(delivered).arg(expected);
+        return false;
+    }
+    if (expected >= 0 && delivered > expected && table.rowsGiven)
+        summary.notes << QStringLiteral("%1: the index label gives FILE_RECORDS = %2, but the table holds %3 records")
+                             .arg(volume.tableUrl, QString::fromStdString(table.rowsText))
+                             .arg(delivered / static_cast<qint64>(table.stride));
+    if (expected < 0)
+        summary.notes << QStringLiteral("%1: neither the label nor the server said how large the table is; %2 records came")
+                             .arg(volume.tableUrl).arg(parsed + unread);
+    if (parsed == 0 || unread > kUnreadRecordsTolerated) {
+        summary.problems << QStringLiteral("%1: %2 of %3 index records cannot be read (%4)")
+                                .arg(volume.tableUrl).arg(unread).arg(parsed + unread).arg(samples.join(QStringLiteral("; ")));
+        return false;
+    }
+    if (unread > 0)
+        summary.notes << QStringLiteral("%1: %2 index records cannot be read and were passed over (%3)")
+                             .arg(volume.tableUrl).arg(unread).arg(samples.join(QStringLiteral("; ")));
     return true;
 }
 
@@ -298,20 +387,16 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
     for (const archive::IndexRow& row : rows) {
         auto t = std::make_unique<Transfer>();
         t->row = row;
+        const std::string id = row.productId();
         const std::string path = request_.edr ? archive::dataPath(request_.query.rover, row)
                                               : archive::browsePath(request_.query.rover, row);
         t->name = productFileName(row, request_.edr, request_.archiveNames);
-        if (path.empty()) {
-            ++summary.failed;
-            summary.failures << t->name + QStringLiteral(": no archive path for its index row");
-            continue;
-        }
-        t->url = request_.base + QString::fromStdString(path);
+        t->url = archiveUrl(id[1], path);
+        t->cap = largestProduct(row, request_.edr);
         t->finalPath = directory.filePath(t->name);
         t->partPath = directory.filePath(QLatin1Char('.') + t->name + QStringLiteral(".part"));
-        const QString id = QString::fromStdString(row.productId());
-        t->labelPath = directory.filePath(request_.archiveNames ? id.toLower() + QStringLiteral(".lbl")
-                                                                : id + QStringLiteral(".LBL"));
+        const QString qid = QString::fromStdString(id);
+        t->labelPath = directory.filePath(request_.archiveNames ? qid.toLower() + QStringLiteral(".lbl") : qid + QStringLiteral(".LBL"));
         waiting.push_back(std::move(t));
     }
     progress_.stage = QStringLiteral("products");
@@ -323,43 +408,50 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
     std::function<void()> startNext;
     std::function<void(Transfer*)> send;
 
-    const auto writeLabel = [&](const Transfer& t) {
+    // The label goes first: a product is in place only with its label beside it.
+    const auto writeLabel = [&](const Transfer& t) -> QString {
+        if (QFileInfo::exists(t.labelPath) || QFileInfo(t.labelPath).isSymLink()) return {};  // the user's, or an earlier run's
         const std::string label = archive::detachedLabel(t.row, t.name.toStdString());
-        // Kept when there: the user's file, or the label of an earlier run.
-        imaging::writeFileAtomically(QFile::encodeName(t.labelPath).toStdString(),
-                                     reinterpret_cast<const std::uint8_t*>(label.data()), label.size(),
-                                     imaging::ExistingFile::Keep);
+        const std::string error =
+            imaging::writeFileAtomically(QFile::encodeName(t.labelPath).toStdString(),
+                                         reinterpret_cast<const std::uint8_t*>(label.data()), label.size(), imaging::ExistingFile::Keep);
+        return error.empty() ? QString() : QStringLiteral("its label cannot be written: ") + QString::fromStdString(error);
     };
     const auto finish = [&](Transfer* t, const QString& failure) {
-        if (failure.isEmpty()) {
-            writeLabel(*t);
-        } else if (failure != QLatin1String("skipped")) {
+        t->closePart();
+        if (!failure.isEmpty() && failure != QLatin1String("skipped")) {
             ++summary.failed;
             summary.failures << t->name + QStringLiteral(": ") + failure;
+            removeIfEmpty(t->partPath);
         }
         ++progress_.productsDone;
         emit progress(progress_);
         const auto at = std::find_if(active.begin(), active.end(), [t](const auto& p) { return p.get() == t; });
         if (at != active.end()) {
-            (*at)->part.reset();
             // Released after this turn of the loop: the reply's own signal is still being delivered.
             QTimer::singleShot(0, &loop, [owned = std::shared_ptr<Transfer>(std::move(*at))] {});
             active.erase(at);
         }
         startNext();
     };
-    const auto retry = [&](Transfer* t, const QString& problem) {
+    const auto retry = [&](Transfer* t, const QString& problem, int waitMs) {
+        t->closePart();
         if (t->attempt >= request_.attempts || stopping_.load()) {
             finish(t, problem + QStringLiteral(" (after %1 tries)").arg(t->attempt));
             return;
         }
-        QTimer::singleShot(request_.firstRetryMilliseconds << (t->attempt - 1), &loop, [&send, t] { send(t); });
+        if (t->since.elapsed() >= request_.productMilliseconds) {
+            finish(t, problem + QStringLiteral(" (gave up after %1 s)").arg(t->since.elapsed() / 1000));
+            return;
+        }
+        const int pause = std::max(waitMs, request_.firstRetryMilliseconds << (t->attempt - 1));
+        QTimer::singleShot(pause, &loop, [&send, t] { send(t); });
     };
     const auto complete = [&](Transfer* t) {
-        t->part->close();
+        t->closePart();
         QFile part(t->partPath);
         if (!part.open(QIODevice::ReadOnly)) {
-            finish(t, QStringLiteral("cannot read ") + t->partPath);
+            finish(t, QStringLiteral("cannot read ") + t->partPath + QStringLiteral(": ") + part.errorString());
             return;
         }
         const QByteArray bytes = part.readAll();
@@ -368,6 +460,10 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
             QFile::remove(t->partPath);
             finish(t, QStringLiteral("not a whole ") + (request_.edr ? QStringLiteral("PDS product") : QStringLiteral("JPEG")) +
                           QStringLiteral(": ") + problem);
+            return;
+        }
+        if (const QString problem = writeLabel(*t); !problem.isEmpty()) {
+            finish(t, problem);  // the whole part stays for the next run
             return;
         }
         // Into place without replacing what may have appeared there meanwhile.
@@ -380,11 +476,12 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
                 return;
             }
             if (::link(from.constData(), to.constData()) != 0) {
-                finish(t, QStringLiteral("cannot move it into place: ") + QString::fromLocal8Bit(std::strerror(errno)));
+                finish(t, QStringLiteral("cannot move it into place: ") + errnoText(errno));
                 return;
             }
             ::unlink(from.constData());
         }
+        ::removexattr(to.constData(), kValidatorAttribute);
         ++summary.fetched;
         summary.written << t->finalPath;
         finish(t, QString());
@@ -394,63 +491,96 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
             finish(t, QStringLiteral("stopped"));
             return;
         }
-        ++t->attempt;
-        t->part = std::make_unique<QFile>(t->partPath);
-        if (!t->part->open(QIODevice::ReadWrite)) {
-            finish(t, QStringLiteral("cannot write ") + t->partPath + QStringLiteral(": ") + t->part->errorString());
+        if (!diskFault_.isEmpty() || !silent_.isEmpty()) {
+            finish(t, QStringLiteral("not tried: ") + (diskFault_.isEmpty() ? silent_ : diskFault_));
             return;
         }
-        t->offset = t->part->size();
-        t->part->seek(t->offset);
-        QNetworkRequest request{QUrl(t->url)};
-        request.setTransferTimeout(kTransferTimeoutMilliseconds);
-        // What an earlier try or run left is resumed.
-        if (t->offset > 0) request.setRawHeader("Range", rangeHeader(t->offset, -1));
-        t->reply = network_->get(request);
-        QNetworkReply* reply = t->reply;
-        connect(reply, &QNetworkReply::metaDataChanged, &loop, [t, reply] {
-            const int status = statusOf(reply);
-            if (status == 200 && t->offset > 0) {
-                // The server sends the whole file again: it starts over.
-                t->part->resize(0);
-                t->part->seek(0);
+        if (t->attempt == 0) t->since.start();
+        ++t->attempt;
+        const QByteArray partName = QFile::encodeName(t->partPath);
+        t->fd = ::open(partName.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (t->fd < 0) {
+            const int err = errno;
+            const QString problem = QStringLiteral("cannot write ") + t->partPath + QStringLiteral(": ") + errnoText(err);
+            if (diskWide(err)) diskFault_ = problem;
+            finish(t, problem);
+            return;
+        }
+        struct stat st {};
+        ::fstat(t->fd, &st);
+        t->offset = st.st_size;
+        ::lseek(t->fd, t->offset, SEEK_SET);
+        if (t->validator.isEmpty() && t->offset > 0) {
+            // A part left by an earlier run resumes only from the file it came from.
+            char value[512];
+            const ssize_t n = ::fgetxattr(t->fd, kValidatorAttribute, value, sizeof value);
+            if (n > 0) t->validator = QByteArray(value, static_cast<int>(n));
+        }
+        Ask ask{t->url};
+        ask.cap = t->cap;
+        ask.retryRangeMismatch = true;
+        if (t->offset > 0) {
+            ask.from = t->offset;
+            ask.ifRange = t->validator;
+        }
+        t->answer = std::make_shared<Answer>();
+        const Start start = [t](const Answer& headers) -> QString {
+            if (headers.status == 200 && t->offset > 0) {
+                // The whole file again (the server takes no ranges, or it changed): start over.
+                if (::ftruncate(t->fd, 0) != 0 || ::lseek(t->fd, 0, SEEK_SET) != 0)
+                    return QStringLiteral("cannot start ") + t->partPath + QStringLiteral(" again: ") + errnoText(errno);
                 t->offset = 0;
             }
-            if (status == 206) t->total = totalOfContentRange(reply);
-            else if (status == 200) t->total = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        });
-        connect(reply, &QNetworkReply::readyRead, &loop, [this, t, reply] {
-            const int status = statusOf(reply);
-            if ((status != 200 && status != 206) || !reply->isOpen()) return;
-            const QByteArray chunk = reply->readAll();
-            t->part->write(chunk);
-            progress_.bytes += chunk.size();
-        });
-        connect(reply, &QNetworkReply::finished, &loop, [&, t, reply] {
-            reply->deleteLater();
+            if (headers.status == 200) t->total = headers.total;
+            else if (headers.status == 206) t->total = headers.total;
+            if (t->total > t->cap)
+                return QStringLiteral("the archive says it is %1, more than the %2 its index row allows")
+                    .arg(byteSizeText(static_cast<double>(t->total)), byteSizeText(static_cast<double>(t->cap)));
+            if (!headers.validator.isEmpty() && headers.validator != t->validator) {
+                t->validator = headers.validator;
+                ::fsetxattr(t->fd, kValidatorAttribute, t->validator.constData(), static_cast<std::size_t>(t->validator.size()), 0);
+            }
+            return {};
+        };
+        const Sink sink = [this, t](const QByteArray& chunk) -> QString {
+            if (t->offset + chunk.size() > t->cap)
+                return QStringLiteral("it grew past the %1 its index row allows").arg(byteSizeText(static_cast<double>(t->cap)));
+            for (qint64 done = 0; done < chunk.size();) {
+                const ssize_t n = ::write(t->fd, chunk.constData() + done, static_cast<std::size_t>(chunk.size() - done));
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) {
+                    const int err = errno;
+                    const QString problem = QStringLiteral("cannot write ") + t->partPath + QStringLiteral(": ") + errnoText(err);
+                    if (diskWide(err)) diskFault_ = problem;
+                    return problem;
+                }
+                done += n;
+            }
+            t->offset += chunk.size();
+            return {};
+        };
+        const bool resumed = ask.from > 0;
+        t->reply = this->send(ask, t->answer, sink, start, [&, t, resumed] {
             t->reply = nullptr;
-            const int status = statusOf(reply);
-            if ((status == 200 || status == 206) && reply->isOpen()) t->part->write(reply->readAll());
-            t->part->flush();
+            const Answer& a = *t->answer;
             if (stopping_.load()) {
                 finish(t, QStringLiteral("stopped"));
                 return;
             }
-            if (status == 416 && t->offset > 0) {
+            if (a.status == 416 && resumed) {
                 complete(t);  // nothing left to send: the part was whole already
                 return;
             }
-            if (status == 404) {
-                QFile::remove(t->partPath);
-                finish(t, QStringLiteral("not in the archive (HTTP 404)"));
+            if (!a.problem.isEmpty()) {
+                if (a.silent) silent_ = a.problem + QStringLiteral(" (") + t->url + QLatin1Char(')');
+                if (a.retry && diskFault_.isEmpty()) retry(t, a.problem, a.waitMs);
+                else finish(t, a.problem);
                 return;
             }
-            if (reply->error() != QNetworkReply::NoError || status >= 400 || status == 0) {
-                retry(t, status >= 400 ? QStringLiteral("HTTP %1").arg(status) : reply->errorString());
-                return;
-            }
-            if (t->total >= 0 && t->part->size() < t->total) {
-                retry(t, QStringLiteral("the transfer broke off after %1 of %2 bytes").arg(t->part->size()).arg(t->total));
+            struct stat now {};
+            ::fstat(t->fd, &now);
+            if (t->total >= 0 && now.st_size < t->total) {
+                retry(t, QStringLiteral("the transfer broke off after %1 of %2 bytes").arg(now.st_size).arg(t->total), -1);
                 return;
             }
             complete(t);
@@ -461,9 +591,13 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
             std::unique_ptr<Transfer> t = std::move(waiting.front());
             waiting.pop_front();
             if (QFileInfo::exists(t->finalPath) || QFileInfo(t->finalPath).isSymLink()) {
-                ++summary.skipped;
+                const QString problem = writeLabel(*t);
+                if (problem.isEmpty()) ++summary.skipped;
+                else {
+                    ++summary.failed;
+                    summary.failures << t->name + QStringLiteral(": ") + problem;
+                }
                 ++progress_.productsDone;
-                if (!QFileInfo::exists(t->labelPath)) writeLabel(*t);
                 emit progress(progress_);
                 continue;
             }
@@ -476,13 +610,17 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
     };
     QTimer poll;
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!stopping_.load()) return;
+        // A product that has taken longer than all its tries may is cut off.
+        std::vector<QPointer<QNetworkReply>> overdue;
+        for (const auto& t : active)
+            if (t->reply != nullptr && (stopping_.load() || t->since.elapsed() >= request_.productMilliseconds)) {
+                if (t->answer && t->answer->problem.isEmpty() && !stopping_.load())
+                    t->answer->problem = QStringLiteral("gave up after %1 s").arg(t->since.elapsed() / 1000);
+                overdue.emplace_back(t->reply);
+            }
         // Aborting finishes a transfer at once, which takes it out of the list: the replies
         // are gathered first.
-        std::vector<QPointer<QNetworkReply>> replies;
-        for (const auto& t : active)
-            if (t->reply != nullptr) replies.emplace_back(t->reply);
-        for (const QPointer<QNetworkReply>& reply : replies)
+        for (const QPointer<QNetworkReply>& reply : overdue)
             if (!reply.isNull()) reply->abort();
     });
     poll.start(kStopPollMilliseconds);
@@ -491,25 +629,76 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
 }
 
 FetchSummary ArchiveFetcher::run() {
+    namespace fs = std::filesystem;
     FetchSummary summary;
-    if (!QDir().mkpath(request_.directory)) {
-        summary.failed = 1;
-        summary.failures << QStringLiteral("cannot create the directory ") + request_.directory;
+    // The directory first: a run that cannot keep what it fetches does not start.
+    const fs::path directory(QFile::encodeName(request_.directory).toStdString());
+    fs::path firstMade;
+    std::error_code ec;
+    for (fs::path p = directory; !p.empty() && !fs::exists(fs::symlink_status(p, ec)); p = p.parent_path()) {
+        firstMade = p;
+        if (p == p.parent_path()) break;
+    }
+    fs::create_directories(directory, ec);
+    if (ec || !fs::is_directory(directory)) {
+        summary.problems << QStringLiteral("cannot create the directory %1: %2")
+                                .arg(request_.directory, ec ? QString::fromStdString(ec.message()) : QStringLiteral("a file of that name is in the way"));
         return summary;
     }
+    std::string probe = (directory / ".keldar-write-test-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        summary.problems << QStringLiteral("cannot write into the directory %1: %2").arg(request_.directory, errnoText(errno));
+        return summary;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+
     const std::vector<char> volumes =
         request_.query.cameras.empty() ? kAllVolumes : archive::volumeCameras(request_.query.cameras);
-    std::vector<archive::IndexRow> rows;
+    std::vector<archive::IndexRow> candidates;
     QElapsedTimer searching;
     searching.start();
     for (char camera : volumes) {
         if (stopping_.load()) break;
-        if (!findRows(camera, rows, summary)) ++summary.failed;
+        findRows(camera, candidates, summary);
     }
     summary.indexSeconds = searching.elapsed() / 1000.0;
-    if (!stopping_.load()) fetchProducts(rows, summary);
+    const archive::ProductSelection selection =
+        archive::selectProducts(request_.query.rover, candidates, request_.types, request_.edr);
+    summary.dropped = static_cast<int>(selection.dropped.size());
+    for (const std::string& line : selection.dropped) summary.droppedRows << QString::fromStdString(line);
+    summary.duplicates = selection.duplicates;
+    summary.leftOut = selection.leftOut();
+    summary.leftOutTypes = QString::fromStdString(archive::leftOutText(selection));
+    summary.products = static_cast<int>(selection.rows.size());
+    if (!stopping_.load() && summary.problems.isEmpty() && selection.rows.empty()) {
+        const archive::ProductQuery& q = request_.query;
+        std::vector<char> cameras = q.cameras.empty() ? kAllVolumes : q.cameras;
+        summary.nothingListed = QString::fromStdString(archive::nothingListedText(q.rover, cameras, q.firstSol, q.lastSol));
+        if (summary.leftOut > 0 || summary.dropped > 0) {
+            // Rows there were, but none to fetch: say which way they went.
+            summary.nothingListed.chop(1);
+            summary.nothingListed += QStringLiteral(" to fetch:");
+            if (summary.leftOut > 0)
+                summary.nothingListed += QStringLiteral(" %1 left out by type (%2)").arg(summary.leftOut).arg(summary.leftOutTypes);
+            if (summary.dropped > 0) summary.nothingListed += QStringLiteral(" %1 dropped").arg(summary.dropped);
+            summary.nothingListed += QLatin1Char('.');
+        }
+    }
+    if (!stopping_.load()) fetchProducts(selection.rows, summary);
     summary.stopped = stopping_.load();
+    if (!diskFault_.isEmpty()) summary.problems << QStringLiteral("the disk: ") + diskFault_;
     summary.indexRequests = progress_.indexRequests;
+    // A directory this run made and left empty goes again, with the folders made for it.
+    if (!firstMade.empty() && summary.fetched == 0) {
+        bool removed = true;
+        for (fs::path p = directory; removed; p = p.parent_path()) {
+            removed = ::rmdir(p.c_str()) == 0;
+            if (p == firstMade) break;
+        }
+        summary.directoryRemoved = !fs::exists(directory);
+    }
     return summary;
 }
 

@@ -69,6 +69,7 @@ IndexTableResult readIndexLabel(std::string_view labelText) {
     }
     IndexTable& t = result.table;
     std::optional<unsigned long long> recordBytes, rowBytes, fileRecords, rows;
+    std::string fileRecordsText, rowsText;
     IndexColumn* current = nullptr;
     std::vector<IndexColumn> columns;
     for (const imaging::PdsKeyword& k : parsed.label.keywords) {
@@ -78,14 +79,31 @@ IndexTableResult readIndexLabel(std::string_view labelText) {
             continue;
         }
         if (k.object.empty() && k.name == "RECORD_BYTES") recordBytes = count(k.value);
-        if (k.object.empty() && k.name == "FILE_RECORDS") fileRecords = count(k.value);
+        if (k.object.empty() && k.name == "FILE_RECORDS") {
+            fileRecords = count(k.value);
+            fileRecordsText = unquoted(k.value);
+        }
+        if (k.object.empty() && k.name == "^INDEX_TABLE") {
+            const std::string name = lower(unquoted(k.value));
+            const bool plain = !name.empty() && name.size() < 64 && name.front() != '.' &&
+                               std::all_of(name.begin(), name.end(), [](char c) {
+                                   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+                               });
+            if (plain) t.tableFile = name;
+        }
         if (k.object == "INDEX_TABLE" && k.name == "ROW_BYTES") rowBytes = count(k.value);
-        if (k.object == "INDEX_TABLE" && k.name == "ROWS") rows = count(k.value);
+        if (k.object == "INDEX_TABLE" && k.name == "ROWS") {
+            rows = count(k.value);
+            rowsText = unquoted(k.value);
+        }
         if (k.object != "COLUMN" || current == nullptr) continue;
         if (k.name == "NAME") current->name = upper(unquoted(k.value));
         if (k.name == "DATA_TYPE") current->dataType = upper(unquoted(k.value));
         if (k.name == "START_BYTE") current->startByte = static_cast<std::size_t>(count(k.value).value_or(0));
         if (k.name == "BYTES") current->bytes = static_cast<std::size_t>(count(k.value).value_or(0));
+        if (k.name == "ITEMS") current->items = static_cast<std::size_t>(std::min<unsigned long long>(count(k.value).value_or(0), 1000));
+        if (k.name == "ITEM_BYTES") current->itemBytes = static_cast<std::size_t>(count(k.value).value_or(0));
+        if (k.name == "ITEM_OFFSET") current->itemOffset = static_cast<std::size_t>(count(k.value).value_or(0));
     }
     const std::optional<unsigned long long> size = recordBytes ? recordBytes : rowBytes;
     if (!size || *size == 0 || *size > (1u << 20)) {
@@ -93,7 +111,10 @@ IndexTableResult readIndexLabel(std::string_view labelText) {
         return result;
     }
     t.rowBytes = static_cast<std::size_t>(*size);
-    t.rows = fileRecords ? *fileRecords : rows.value_or(0);
+    // FILE_RECORDS counts the file's records; ROWS the table's, the same in an index.
+    t.rowsGiven = fileRecords.has_value() || (fileRecordsText.empty() && rows.has_value());
+    t.rows = fileRecords ? *fileRecords : fileRecordsText.empty() ? rows.value_or(0) : 0;
+    t.rowsText = !fileRecordsText.empty() ? fileRecordsText : rowsText;
     for (IndexColumn& c : columns) {
         c.type = typeOf(c.dataType);
         if (c.name.empty() || c.startByte == 0 || c.bytes == 0 || c.startByte - 1 + c.bytes > t.rowBytes) {
@@ -101,18 +122,76 @@ IndexTableResult readIndexLabel(std::string_view labelText) {
                            " does not lie within a record of " + std::to_string(t.rowBytes) + " bytes";
             return result;
         }
+        if (c.items == 0) c.items = 1;
+        if (c.items > 1) {
+            // Items must lie within their column, each after the one before.
+            if (c.itemBytes == 0) c.itemBytes = c.bytes / c.items;
+            if (c.itemOffset == 0) c.itemOffset = c.itemBytes;
+            if (c.itemBytes == 0 || c.itemOffset < c.itemBytes || (c.items - 1) * c.itemOffset + c.itemBytes > c.bytes) {
+                result.error = "the index label's column " + c.name + " does not hold its " + std::to_string(c.items) +
+                               " items within its " + std::to_string(c.bytes) + " bytes";
+                return result;
+            }
+        }
     }
     t.columns = std::move(columns);
-    for (const char* needed : {"FILE_NAME", "PATH_NAME", "PLANET_DAY_NUMBER"}) {
-        if (t.column(needed) == nullptr) {
-            result.error = std::string("the index label has no column ") + needed;
-            return result;
-        }
+    if (t.column("PLANET_DAY_NUMBER") == nullptr) {
+        result.error = "the index label has no column PLANET_DAY_NUMBER";
+        return result;
+    }
+    if (t.column("PRODUCT_ID") == nullptr && t.column("FILE_NAME") == nullptr) {
+        result.error = "the index label has no column PRODUCT_ID or FILE_NAME";
+        return result;
     }
     return result;
 }
 
+RecordStride recordStride(std::size_t labelRecordBytes, std::string_view firstBytes) {
+    RecordStride r;
+    const std::size_t newline = firstBytes.find('\n');
+    if (newline == std::string_view::npos) {
+        r.error = firstBytes.size() > labelRecordBytes + 1
+                      ? "the index table has no line end within its first " + std::to_string(firstBytes.size()) +
+                            " bytes, where the label says records of " + std::to_string(labelRecordBytes) + " bytes"
+                      : "the index table ends within its first record (" + std::to_string(firstBytes.size()) +
+                            " bytes; the label says records of " + std::to_string(labelRecordBytes) + " bytes)";
+        return r;
+    }
+    const std::size_t stride = newline + 1;
+    if (stride != labelRecordBytes && stride != labelRecordBytes + 1) {
+        r.error = "the index label says records of " + std::to_string(labelRecordBytes) +
+                  " bytes, but the table's first record is " + std::to_string(stride) + " bytes long";
+        return r;
+    }
+    r.stride = stride;
+    return r;
+}
+
+RecordCount recordCount(const IndexTable& table, std::uint64_t tableBytes) {
+    RecordCount c;
+    const std::size_t stride = table.stride != 0 ? table.stride : table.rowBytes;
+    const std::uint64_t held = stride == 0 ? 0 : tableBytes / stride;
+    c.rows = held;
+    const std::string said = table.rowsText.empty() ? "no FILE_RECORDS" : "FILE_RECORDS = " + table.rowsText;
+    const std::string holds = "the table's " + std::to_string(tableBytes) + " bytes hold " + std::to_string(held) +
+                              " records of " + std::to_string(stride);
+    if (!table.rowsGiven || table.rows == 0) {
+        c.note = "the index label gives " + said + "; " + holds;
+    } else if (table.rows != held) {
+        c.note = "the index label gives " + said + ", but " + holds;
+    } else {
+        c.rows = table.rows;
+    }
+    if (c.note.empty() && stride != 0 && tableBytes % stride != 0)
+        c.note = "the index table's " + std::to_string(tableBytes) + " bytes end within a record of " + std::to_string(stride);
+    return c;
+}
+
 std::optional<IndexRow> IndexRow::parse(const IndexTable& table, std::string_view record, std::string& error) {
+    if (table.stride != 0 && record.size() == table.stride && record.find('\n') != table.stride - 1) {
+        error = "an index record of " + std::to_string(record.size()) + " bytes does not end in its line end";
+        return std::nullopt;
+    }
     IndexRow row;
     for (const IndexColumn& c : table.columns) {
         // A record whose trailing padding was cut keeps what it has of its last fields.
@@ -120,7 +199,16 @@ std::optional<IndexRow> IndexRow::parse(const IndexTable& table, std::string_vie
             error = "an index record of " + std::to_string(record.size()) + " bytes ends before its column " + c.name;
             return std::nullopt;
         }
-        row.fields_.emplace_back(c, unquoted(record.substr(c.startByte - 1, c.bytes)));
+        if (c.items <= 1) {
+            row.fields_.emplace_back(c, unquoted(record.substr(c.startByte - 1, c.bytes)));
+            continue;
+        }
+        std::string value = "(";
+        for (std::size_t i = 0; i < c.items; ++i) {
+            const std::size_t at = c.startByte - 1 + i * c.itemOffset;
+            value += (i > 0 ? ", " : "") + unquoted(at < record.size() ? record.substr(at, c.itemBytes) : std::string_view());
+        }
+        row.fields_.emplace_back(c, value + ")");
     }
     return row;
 }
@@ -128,6 +216,27 @@ std::optional<IndexRow> IndexRow::parse(const IndexTable& table, std::string_vie
 std::string IndexRow::text(std::string_view name) const {
     for (const auto& [column, value] : fields_)
         if (column.name == name) return value;
+    return {};
+}
+
+bool IndexRow::has(std::string_view name) const {
+    return std::any_of(fields_.begin(), fields_.end(), [&](const auto& f) { return f.first.name == name; });
+}
+
+std::vector<std::string> IndexRow::items(std::string_view name) const {
+    for (const auto& [column, value] : fields_) {
+        if (column.name != name) continue;
+        if (column.items <= 1) return {value};
+        std::vector<std::string> out;
+        std::string_view rest = std::string_view(value).substr(1, value.size() - 2);
+        while (true) {
+            const std::size_t comma = rest.find(", ");
+            out.emplace_back(rest.substr(0, comma));
+            if (comma == std::string_view::npos) break;
+            rest.remove_prefix(comma + 2);
+        }
+        return out;
+    }
     return {};
 }
 
@@ -201,9 +310,9 @@ std::string indexLabelPath(int rover, char camera) {
     return volume.empty() ? volume : volume + "index/edrindex.lbl";
 }
 
-std::string indexTablePath(int rover, char camera) {
+std::string indexTablePath(int rover, char camera, const std::string& tableFile) {
     const std::string volume = volumeFolder(rover, camera);
-    return volume.empty() ? volume : volume + "index/edrindex.tab";
+    return volume.empty() ? volume : volume + "index/" + (tableFile.empty() ? std::string("edrindex.tab") : lower(tableFile));
 }
 
 std::string browsePath(int rover, const IndexRow& row) {
@@ -219,6 +328,17 @@ std::string browsePath(int rover, const IndexRow& row) {
 
 std::string dataPath(int rover, const IndexRow& row) {
     const std::string_view roverFolder = decode::archiveRoverFolder(rover);
+    if (!row.has("PATH_NAME") && !row.has("FILE_NAME")) {
+        // The archive's own rule, for an index that does not say.
+        const std::string id = row.productId();
+        const std::optional<int> sol = row.sol();
+        if (id.size() < 2 || !sol) return {};
+        const std::string volume = volumeFolder(rover, id[1]);
+        if (volume.empty()) return {};
+        std::string digits = std::to_string(*sol);
+        if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+        return volume + "data/sol" + digits + "/edr/" + lower(id) + ".img";
+    }
     std::string path = row.text("PATH_NAME");
     const std::string file = row.text("FILE_NAME");
     if (roverFolder.empty() || path.empty() || file.empty() || file.find('/') != std::string::npos) return {};
@@ -238,6 +358,11 @@ std::string dataPath(int rover, const IndexRow& row) {
         start = end + 1;
     }
     return std::string(roverFolder) + "/" + whole;
+}
+
+std::string withoutRoverFolder(int rover, const std::string& path) {
+    const std::string folder = std::string(decode::archiveRoverFolder(rover)) + "/";
+    return path.rfind(folder, 0) == 0 ? path.substr(folder.size()) : path;
 }
 
 std::vector<char> volumeCameras(const std::vector<char>& cameras) {
@@ -308,6 +433,18 @@ std::string detachedLabel(const IndexRow& row, const std::string& productFile) {
         const bool plain = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](char c) {
             return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '+' || c == '-' || c == ':' || c == '_';
         });
+        if (column.items > 1) {
+            // A sequence of items, each plain: "(0, 0, 1, 34, 0)".
+            const bool sequence = shown.size() >= 2 && shown.front() == '(' && shown.back() == ')' &&
+                                  std::all_of(shown.begin() + 1, shown.end() - 1, [](char c) {
+                                      return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '+' ||
+                                             c == '-' || c == ',' || c == ' ' || c == '_';
+                                  });
+            if (sequence) {
+                text += name + " = " + shown + "\r\n";
+                continue;
+            }
+        }
         const bool quote = column.type == ColumnType::Character || column.type == ColumnType::Other || !plain;
         text += name + " = " + (quote ? "\"" + shown + "\"" : shown) + "\r\n";
     }
