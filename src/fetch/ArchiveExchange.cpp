@@ -224,7 +224,16 @@ QNetworkReply* ArchiveFetcher::send(const Ask& ask, const std::shared_ptr<Answer
         if (answer->problem.isEmpty()) {
             if (status == 429 || status == 503)
                 answer->waitMs = retryAfterMilliseconds(reply->rawHeader("Retry-After"), request_.longestRetryAfterMilliseconds);
-            if (status >= 400) {
+            // Qt ends a redirect chain it will not follow further with the chain's last
+            // status, which is no answer of a file.
+            const bool redirects = error == QNetworkReply::TooManyRedirectsError ||
+                                   (error == QNetworkReply::NoError && status > 0 && status < 200) ||
+                                   (status >= 300 && status < 400) ||
+                                   reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
+            if (redirects) {
+                answer->problem = QStringLiteral("more than %1 redirects").arg(kMostRedirects);
+                answer->retry = false;
+            } else if (status >= 400) {
                 answer->problem = statusText(status);
                 answer->retry = worthRetrying(status, error);
             } else if (error != QNetworkReply::NoError) {
@@ -233,7 +242,8 @@ QNetworkReply* ArchiveFetcher::send(const Ask& ask, const std::shared_ptr<Answer
                                       : reply->errorString();
                 answer->retry = worthRetrying(status, error);
             } else if (status != 200 && status != 206) {
-                answer->problem = status == 0 ? QStringLiteral("no answer") : statusText(status);
+                answer->problem = status == 0 ? QStringLiteral("no answer")
+                                              : QStringLiteral("an answer that is no file (HTTP %1)").arg(status);
                 answer->retry = status == 0;
             }
         }

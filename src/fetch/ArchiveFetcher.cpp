@@ -410,7 +410,9 @@ void ArchiveFetcher::fetchProducts(const std::vector<archive::IndexRow>& rows, F
 
     // The label goes first: a product is in place only with its label beside it.
     const auto writeLabel = [&](const Transfer& t) -> QString {
-        if (QFileInfo::exists(t.labelPath) || QFileInfo(t.labelPath).isSymLink()) return {};  // the user's, or an earlier run's
+        const QFileInfo there(t.labelPath);
+        if (there.isDir() && !there.isSymLink()) return QStringLiteral("its label cannot be written: ") + t.labelPath + QStringLiteral(" is a directory");
+        if (there.exists() || there.isSymLink()) return {};  // the user's, or an earlier run's
         const std::string label = archive::detachedLabel(t.row, t.name.toStdString());
         const std::string error =
             imaging::writeFileAtomically(QFile::encodeName(t.labelPath).toStdString(),

@@ -2,69 +2,11 @@
 // the index search, the products and their labels, resumed and retried transfers, what is
 // refused and kept, and a stop by SIGINT.
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
-#include "LocalArchive.h"
+#include "FetchFixture.h"
 
 namespace {
 
 using namespace keldar::testing::archive;
-
-class Fetch : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("keldar-fetch-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        archive_ = std::make_unique<LocalArchive>(dir_ / "archive");
-        ASSERT_FALSE(archive_->base().empty()) << "the archive server did not start";
-        base_ = archive_->base();
-    }
-    void TearDown() override {
-        archive_.reset();
-        fs::remove_all(dir_);
-    }
-
-    struct Run {
-        int status = -1;
-        std::string out, err;
-    };
-    Run fetch(const std::string& arguments) {
-        const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-        const std::string command = std::string("'") + KELDAR_CLI + "' fetch " + arguments + " --base " + base_ + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        Run r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readFile(out);
-        r.err = readFile(err);
-        return r;
-    }
-    std::vector<std::string> listing(const fs::path& d) const {
-        std::vector<std::string> names;
-        if (!fs::exists(d)) return names;
-        for (const auto& e : fs::directory_iterator(d)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::string browse(const std::string& volume, int sol, const std::string& id) const {
-        return archive_->browse(volume, sol, id);
-    }
-    void faults(const std::string& json) const { archive_->faults(json); }
-    std::string urlPath(const std::string& file) const { return archive_->urlPath(file); }
-    fs::path archiveRoot() const { return archive_->root(); }
-
-    fs::path dir_;
-    std::unique_ptr<LocalArchive> archive_;
-    std::string base_;
-};
-
-int indexRequests(const std::string& summary) {
-    const std::size_t open = summary.find('(');
-    return open == std::string::npos ? -1 : std::stoi(summary.substr(open + 1));
-}
 
 TEST_F(Fetch, ASolAtTheStartMiddleAndEndIsFoundByRangeRequestsAndFetchedWithLabels) {
     for (const int sol : {1, 77, 300}) {
@@ -96,10 +38,13 @@ TEST_F(Fetch, ASolAtTheStartMiddleAndEndIsFoundByRangeRequestsAndFetchedWithLabe
     EXPECT_EQ(::pclose(pipe), 0);
     EXPECT_NE(text.find(id), std::string::npos) << text;
 
-    // A sol without products, and a second run that finds everything in place.
-    const Run none = fetch("spirit 150 '" + (dir_ / "none").string() + "' --camera navcam");
+    // A sol without products is said in words, and the directory made for it goes again.
+    const Run none = fetch("spirit 150 '" + (dir_ / "none" / "sol150").string() + "' --camera navcam");
     EXPECT_EQ(none.status, 0) << none.err;
-    EXPECT_EQ(none.out.rfind("0 fetched, 0 skipped, 0 failed", 0), 0u) << none.out;
+    EXPECT_EQ(none.out.rfind("0 fetched, 0 skipped, 0 failed, 0 dropped", 0), 0u) << none.out;
+    EXPECT_NE(none.out.find("The archive lists no NAVCAM products of Spirit for sol 150."), std::string::npos) << none.out;
+    EXPECT_FALSE(fs::exists(dir_ / "none"));
+    // A second run finds everything in place.
     const Run again = fetch("spirit 77 '" + (dir_ / "sol77").string() + "' --camera navcam");
     EXPECT_EQ(again.out.rfind("0 fetched, 4 skipped, 0 failed", 0), 0u) << again.out;
 }

@@ -41,31 +41,43 @@ inline std::string padded(std::string text, std::size_t width) {
     return text;
 }
 
-// The columns of the generated index: name, type, width (quotes included for text).
+// The columns of the generated index, laid out as the archive's real tables are: text in
+// quotes and padded inside them, numbers left-justified, one TAB between fields, CR LF after
+// the last; START_BYTE and BYTES name what lies inside the quotes, and RECORD_BYTES counts one
+// byte past the last column, so the records are one byte longer than the label says.
 struct Column {
     const char* name;
     const char* type;
     std::size_t bytes;
 };
-inline const Column kColumns[] = {{"PATH_NAME", "CHARACTER", 40},
-                           {"FILE_NAME", "CHARACTER", 36},
-                           {"PRODUCT_ID", "CHARACTER", 29},
-                           {"PLANET_DAY_NUMBER", "ASCII_INTEGER", 5},
-                           {"FILTER_NAME", "CHARACTER", 14}};
+inline const Column kColumns[] = {{"PATH_NAME", "CHARACTER", 38},   {"FILE_NAME", "CHARACTER", 34},
+                                  {"PRODUCT_ID", "CHARACTER", 27},  {"PLANET_DAY_NUMBER", "ASCII_INTEGER", 5},
+                                  {"FILTER_NAME", "CHARACTER", 12}, {"LINES", "ASCII_INTEGER", 4},
+                                  {"LINE_SAMPLES", "ASCII_INTEGER", 4}};
 
-inline std::string indexLabel(std::size_t rows) {
-    std::size_t start = 1, recordBytes = 2;  // CR LF
-    for (const Column& c : kColumns) recordBytes += c.bytes + 1;
-    std::string text = "PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = " +
-                       std::to_string(recordBytes) + "\r\nFILE_RECORDS = " + std::to_string(rows) +
-                       "\r\n^INDEX_TABLE = \"EDRINDEX.TAB\"\r\nOBJECT = INDEX_TABLE\r\n";
+inline bool quoted(const Column& c) { return std::string(c.type) == "CHARACTER"; }
+
+inline std::size_t recordLength() {
+    std::size_t n = 0;
+    for (const Column& c : kColumns) n += c.bytes + (quoted(c) ? 2 : 0) + 1;  // the last "+ 1" is the CR
+    return n + 1;                                                               // and the LF
+}
+
+inline std::string indexLabel(std::size_t rows, const std::string& fileRecords = {}) {
+    std::string columns;
+    std::size_t at = 1;
     for (const Column& c : kColumns) {
-        text += std::string("  OBJECT = COLUMN\r\n    NAME = ") + c.name + "\r\n    DATA_TYPE = " + c.type +
-                "\r\n    START_BYTE = " + std::to_string(start) + "\r\n    BYTES = " + std::to_string(c.bytes) +
-                "\r\n  END_OBJECT = COLUMN\r\n";
-        start += c.bytes + 1;
+        if (quoted(c)) ++at;
+        columns += std::string("  OBJECT = COLUMN\r\n    NAME = ") + c.name + "\r\n    DATA_TYPE = " + c.type +
+                   "\r\n    START_BYTE = " + std::to_string(at) + "\r\n    BYTES = " + std::to_string(c.bytes) +
+                   "\r\n  END_OBJECT = COLUMN\r\n";
+        at += c.bytes + (quoted(c) ? 1 : 0) + 1;
     }
-    return text + "END_OBJECT = INDEX_TABLE\r\nEND\r\n";
+    const std::string recordBytes = std::to_string(recordLength() - 1);
+    return "PDS_VERSION_ID = PDS3\r\nRECORD_TYPE = FIXED_LENGTH\r\nRECORD_BYTES = " + recordBytes +
+           "\r\nFILE_RECORDS = " + (fileRecords.empty() ? std::to_string(rows) : fileRecords) +
+           "\r\n^INDEX_TABLE = \"EDRINDEX.TAB\"\r\nOBJECT = INDEX_TABLE\r\n  ROW_BYTES = " + recordBytes + "\r\n" + columns +
+           "END_OBJECT = INDEX_TABLE\r\nEND\r\n";
 }
 
 inline std::string lower(std::string s) {
@@ -73,15 +85,18 @@ inline std::string lower(std::string s) {
     return s;
 }
 
-// A record of the generated index: every field padded to its width, separated by commas.
+// A record of the generated index, in the real layout.
 inline std::string record(const std::string& volume, const std::string& id, int sol) {
     char folder[16];
     std::snprintf(folder, sizeof folder, "sol%04d", sol);
-    const std::string values[] = {"\"/" + volume + "/data/" + folder + "/edr/\"", "\"" + lower(id) + ".img\"",
-                                  "\"" + id + "\"", std::to_string(sol), "\"" + std::string("CAM_") + id[24] + "\""};
+    const std::string values[] = {"/" + volume + "/data/" + folder + "/edr/", lower(id) + ".img", id, std::to_string(sol),
+                                  std::string("CAM_") + id[24], "32", "48"};
     std::string r;
-    for (std::size_t i = 0; i < std::size(kColumns); ++i) r += padded(values[i], kColumns[i].bytes) + (i + 1 < std::size(kColumns) ? "," : "");
-    return r + " \r\n";
+    for (std::size_t i = 0; i < std::size(kColumns); ++i) {
+        const std::string field = padded(values[i], kColumns[i].bytes);
+        r += (quoted(kColumns[i]) ? "\"" + field + "\"" : field) + (i + 1 < std::size(kColumns) ? "\t" : "\r\n");
+    }
+    return r;
 }
 
 inline std::string idFor(char camera, int sol, int k) {
@@ -136,6 +151,26 @@ public:
         return (archive_ / "spirit" / volume / "browse" / folder / "edr" / (lower(id) + ".img.jpg")).string();
     }
     void faults(const std::string& json) const { writeFile(archive_ / ".faults.json", json); }
+    std::string requests() const { return readFile(archive_ / ".requests.log"); }
+
+    // Opportunity's descent camera volume, its index the real archive's bytes as they are
+    // (in `realIndex`: mer1do_0xxx-edrindex.lbl and .tab), with made pictures for its rows.
+    // False when the real index is not there.
+    bool addRealDescentVolume(const fs::path& realIndex) {
+        const std::string label = readFile(realIndex / "mer1do_0xxx-edrindex.lbl");
+        const std::string table = readFile(realIndex / "mer1do_0xxx-edrindex.tab");
+        if (label.empty() || table.empty()) return false;
+        const fs::path volume = archive_ / "opportunity" / "mer1do_0xxx";
+        writeFile(volume / "index" / "edrindex.lbl", label);
+        writeFile(volume / "index" / "edrindex.tab", table);
+        int seed = 0;
+        for (std::size_t at = 0; (at = table.find("\"1E", at)) != std::string::npos; at += 28) {
+            const std::string id = table.substr(at + 1, 27);
+            writeFile(volume / "browse" / "sol0001" / "edr" / (lower(id) + ".img.jpg"), jpegOf(++seed));
+            writeFile(volume / "data" / "sol0001" / "edr" / (lower(id) + ".img"), pdsOf(seed));
+        }
+        return true;
+    }
     std::string urlPath(const std::string& file) const { return file.substr(archive_.string().size()); }
 
 private:
