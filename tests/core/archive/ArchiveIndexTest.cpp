@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/archive/ProductSelection.h"
 #include "core/imaging/PdsImage.h"
 
 namespace keldar::archive {
@@ -159,6 +160,121 @@ TEST(ArchiveIndexTest, ASolIsFoundByPositionInAboutTwentyReadsAndABrokenOrderIsN
         [&](std::uint64_t i) -> std::optional<int> { return i == 250000 ? std::nullopt : std::optional<int>(solOf(i)); },
     };
     for (const auto& solAt : broken) EXPECT_FALSE(findSolStart(rows, 100, solAt).orderHolds);
+}
+
+
+TEST(ArchiveIndexTest, TheRealDescentIndexIsCutAtTheStrideItsBytesGiveNotTheLabels) {
+    if (!fs::exists(kIndex / "mer1do_0xxx-edrindex.lbl")) GTEST_SKIP() << "no real data at " << kIndex;
+    IndexTableResult label = readIndexLabel(readText(kIndex / "mer1do_0xxx-edrindex.lbl"));
+    ASSERT_TRUE(label.ok()) << label.error;
+    const std::string table = readText(kIndex / "mer1do_0xxx-edrindex.tab");
+    EXPECT_EQ(label.table.rowBytes, 773u);
+    EXPECT_EQ(label.table.tableFile, "edrindex.tab");
+    const RecordStride stride = recordStride(label.table.rowBytes, table);
+    ASSERT_TRUE(stride.ok()) << stride.error;
+    EXPECT_EQ(stride.stride, 774u);
+    label.table.stride = stride.stride;
+    const RecordCount counted = recordCount(label.table, table.size());
+    EXPECT_EQ(counted.rows, 9u);
+    EXPECT_EQ(counted.note, "");
+    std::string error;
+    const std::optional<IndexRow> row = IndexRow::parse(label.table, std::string_view(table).substr(8 * 774, 774), error);
+    ASSERT_TRUE(row) << error;
+    EXPECT_EQ(row->productId(), "1E128278513ETH0000F0006N0M1");
+    EXPECT_EQ(row->items("ROVER_MOTION_COUNTER"), (std::vector<std::string>{"0", "0", "0", "0", "0"}));
+    EXPECT_EQ(row->integer("PIXEL_AVERAGING_WIDTH"), 16);  // a 64-pixel thumbnail of 1024
+    // No PATH_NAME or FILE_NAME: the archive's own rule places it.
+    EXPECT_EQ(dataPath(1, *row), "opportunity/mer1do_0xxx/data/sol0001/edr/1e128278513eth0000f0006n0m1.img");
+    // Cut at the label's length, the second record would start one byte early: refused.
+    label.table.stride = 773;
+    EXPECT_FALSE(IndexRow::parse(label.table, std::string_view(table).substr(773, 773), error));
+}
+
+TEST(ArchiveIndexTest, ALabelWhoseNumbersDisagreeWithTheTableIsCaughtAndNamed) {
+    const struct {
+        std::size_t label;
+        std::string bytes;
+        std::size_t stride;  // 0: refused
+        const char* said;
+    } strides[] = {
+        {10, std::string(8, 'x') + "\r\n" + std::string(8, 'y') + "\r\n", 10, ""},
+        {10, std::string(9, 'x') + "\r\n", 11, ""},
+        {10, std::string(9, 'x') + "\n", 10, ""},
+        {10, std::string(11, 'x') + "\r\n", 0, "the index label says records of 10 bytes, but the table's first record is 13"},
+        {10, std::string(4, 'x') + "\n", 0, "first record is 5 bytes long"},
+        {10, "<!DOCTYPE html>\n<html>", 0, "first record is 16 bytes long"},
+        {10, std::string(40, 'x'), 0, "no line end within its first 40 bytes"},
+        {10, "xxxx", 0, "ends within its first record"},
+    };
+    for (const auto& c : strides) {
+        const RecordStride r = recordStride(c.label, c.bytes);
+        EXPECT_EQ(r.stride, c.stride) << c.bytes;
+        EXPECT_NE(r.error.find(c.said), std::string::npos) << r.error;
+    }
+    const std::string small = kSmallLabel;
+    const struct {
+        std::string count;  // what FILE_RECORDS says; "" for none
+        std::uint64_t tableBytes;
+        std::uint64_t rows;
+        const char* note;
+    } counts[] = {
+        {"3", 183, 3, ""},
+        {"0", 183, 3, "FILE_RECORDS = 0, but the table's 183 bytes hold 3 records of 61"},
+        {"-3", 183, 3, "FILE_RECORDS = -3, but"},
+        {"three", 183, 3, "FILE_RECORDS = three, but"},
+        {"", 183, 3, "gives no FILE_RECORDS, but"},
+        {"2", 183, 3, "FILE_RECORDS = 2, but"},
+        {"9", 183, 3, "FILE_RECORDS = 9, but"},
+        {"3", 190, 3, "end within a record of 61"},
+    };
+    for (const auto& c : counts) {
+        std::string text = small;
+        const std::size_t at = text.find("FILE_RECORDS = 3\r\n");
+        text.replace(at, 18, c.count.empty() ? std::string() : "FILE_RECORDS = " + c.count + "\r\n");
+        text.replace(text.find("  ROW_BYTES = 60\r\n"), 0, "");
+        IndexTableResult label = readIndexLabel(text);
+        ASSERT_TRUE(label.ok()) << label.error;
+        // ROWS of the table stands in for a FILE_RECORDS that is missing, not for a bad one.
+        label.table.stride = 61;
+        const RecordCount r = recordCount(label.table, c.tableBytes);
+        EXPECT_EQ(r.rows, c.rows) << c.count;
+        EXPECT_NE(r.note.find(c.note), std::string::npos) << c.count << ": " << r.note;
+        EXPECT_EQ(r.note.empty(), std::string(c.note).empty()) << c.count << ": " << r.note;
+    }
+}
+
+TEST(ArchiveIndexTest, TheDefaultTypesLeaveOutWhatIsNoPictureAndThumbnailsOfFramesThatAreThere) {
+    const IndexTable table = readIndexLabel(kSmallLabel).table;
+    const auto row = [&](const std::string& id) {
+        std::string record(60, ' ');
+        record.replace(8, id.size() + 6, "\"" + id + ".img\"");
+        record.replace(46, 4, "12");
+        std::string error;
+        return *IndexRow::parse(table, record, error);
+    };
+    const std::vector<IndexRow> rows = {
+        row("2n127531276edn0300p1512l0m1"), row("2n127531276eth0300p1512l0m1"), row("2n127531276erp0300p1512l0m1"),
+        row("2n127531300eth0300p1512l0m1"),  // a thumbnail alone: all that came down
+        row("2n127531300ehg0300p1512l0m1"), row("2n127531276edn0300p1512l0m1"),  // listed twice
+    };
+    std::string error;
+    const struct {
+        const char* types;
+        std::size_t taken;
+        const char* leftOut;
+    } cases[] = {{"", 2, "1 EHG, 1 ERP, 1 ETH"}, {"all", 5, ""}, {"eth, EHG", 3, "2 EDN, 1 ERP"}};
+    for (const auto& c : cases) {
+        const std::optional<TypeChoice> choice = *c.types == 0 ? TypeChoice{} : parseTypeChoice(c.types, error);
+        ASSERT_TRUE(choice) << error;
+        const ProductSelection s = selectProducts(2, rows, *choice, false);
+        EXPECT_EQ(s.rows.size(), c.taken) << c.types;
+        EXPECT_EQ(leftOutText(s), c.leftOut) << c.types;
+        EXPECT_EQ(s.duplicates, c.taken == 3 ? 0 : 1) << c.types;
+    }
+    EXPECT_FALSE(parseTypeChoice("EFF,EDNX", error));
+    EXPECT_NE(error.find("EDNX"), std::string::npos);
+    EXPECT_EQ(nothingListedText(2, {'N'}, 400, 400), "The archive lists no NAVCAM products of Spirit for sol 400.");
+    EXPECT_EQ(nothingListedText(1, {'F', 'R', 'P'}, 3, 5), "The archive lists no HAZCAM or PANCAM products of Opportunity for sols 3-5.");
 }
 
 }  // namespace
