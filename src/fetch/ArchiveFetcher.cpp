@@ -102,6 +102,28 @@ QString FetchSummary::countsText() const {
     return text;
 }
 
+QString FetchSummary::headline() const {
+    if (stopped) return QStringLiteral("Cancelled: ") + countsText() + QLatin1Char('.');
+    if (!problems.isEmpty() && fetched + skipped + failed == 0) {
+        QString first = problems.first();
+        if (!first.isEmpty()) first[0] = first[0].toUpper();
+        return QStringLiteral("Nothing was fetched. ") + first + QLatin1Char('.');
+    }
+    if (!nothingListed.isEmpty()) return nothingListed;
+    return countsText() + QLatin1Char('.');
+}
+
+QStringList FetchSummary::reportLines(int most) const {
+    QStringList all = problems + failures;
+    for (const QString& row : droppedRows) all << QStringLiteral("dropped ") + row;
+    all += notes;
+    if (all.size() <= most) return all;
+    const qsizetype more = all.size() - most;
+    all.erase(all.begin() + most, all.end());
+    all << QStringLiteral("and %1 more").arg(more);
+    return all;
+}
+
 // One product on its way: the reply under way, the ".part" file it goes into, the tries left.
 struct ArchiveFetcher::Transfer {
     archive::IndexRow row;

@@ -77,6 +77,11 @@ struct FetchSummary {
     bool ok() const { return failed == 0 && problems.isEmpty() && !stopped; }
     // One line for the user: "12 fetched, 0 skipped, 0 failed, 0 dropped" and what was left out.
     QString countsText() const;
+    // The result in one sentence: what the index lists nothing of, what kept the run from
+    // fetching anything, or the counts ("Cancelled: " first when stopped).
+    QString headline() const;
+    // Problems, failures, dropped rows and notes, one a line: the first `most`, then "and N more".
+    QStringList reportLines(int most) const;
 };
 
 // "152.1 KB", "3.4 MB": sizes and rates as the fetch reports them.

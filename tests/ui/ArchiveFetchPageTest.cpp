@@ -3,9 +3,13 @@
 // window then shows the first image fetched.
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -57,11 +61,14 @@ TEST_F(ArchiveFetchPage, TheFetchPageFetchesOffTheUserInterfaceThreadAndTheMainW
     ASSERT_EQ(finished.count(), 1) << page.statusText().toStdString();
     EXPECT_GT(turns, 4) << "the fetch ran while the event loop turned";
     EXPECT_EQ(page.lastSummary().fetched, 2) << page.statusText().toStdString();
-    EXPECT_EQ(page.statusText(), QStringLiteral("2 fetched, 0 skipped, 0 failed."));
+    EXPECT_EQ(page.statusText(), QStringLiteral("2 fetched, 0 skipped, 0 failed, 0 dropped."));
     EXPECT_EQ(state().currentDirectory, target);
     const QString first = QString::fromStdString(archive::idFor('N', 77, 0)) + QStringLiteral(".JPG");
     EXPECT_EQ(mainWindow().fileBrowser().selectedFileName(), first);
     EXPECT_EQ(mainWindow().mainImage().picture().width(), 48);
+    // The main window comes to the front with its first picture.
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), &mainWindow());
     EXPECT_TRUE(takeBoxes().empty());
 }
 
@@ -86,6 +93,98 @@ TEST_F(ArchiveFetchPage, ACancelledFetchLeavesNoProductUnderItsNameAndTheMainWin
     EXPECT_EQ(state().currentDirectory, home);
     const QDir target(child<QLineEdit>(page, QStringLiteral("Edit1")).text());
     for (const QString& name : target.entryList(QDir::Files)) EXPECT_FALSE(name.endsWith(QStringLiteral(".JPG"))) << name.toStdString();
+}
+
+
+// Runs the page's fetch to its end.
+bool runToEnd(ui::TForm33& page) {
+    QSignalSpy finished(&page, &ui::TForm33::fetchFinished);
+    child<QPushButton>(page, QStringLiteral("Button1")).click();
+    return finished.wait(60000);
+}
+
+TEST_F(ArchiveFetchPage, ManyFailuresKeepThePageOnTheScreenAndNothingFetchedIsNotEntered) {
+    const QString home = makeDirectory(QStringLiteral("home"));
+    writePicture(home + QStringLiteral("/start.jpg"), 20, 10);
+    enter(home);
+    archive::LocalArchive server(QFile::encodeName(makeDirectory(QStringLiteral("archive"))).toStdString());
+    ui::TForm33& page = bench->archiveFetchPage();
+    page.openPage();
+    page.setArchiveBase(QString::fromStdString(server.base()));
+    const QSize before = page.frameGeometry().size();
+    // Sols 151 to 299 are listed, but the archive has no browse file of them: 596 failures.
+    child<QSpinBox>(page, QStringLiteral("SpinEdit1")).setValue(151);
+    child<QSpinBox>(page, QStringLiteral("SpinEdit2")).setValue(299);
+    const QString target = child<QLineEdit>(page, QStringLiteral("Edit1")).text();
+    ASSERT_TRUE(runToEnd(page));
+    EXPECT_EQ(page.lastSummary().failed, 596);
+    EXPECT_EQ(page.statusText(), QStringLiteral("0 fetched, 0 skipped, 596 failed, 0 dropped."));
+    const QStringList lines = page.reportLines();
+    ASSERT_EQ(lines.size(), ui::TForm33::kMostReportLines + 1);
+    EXPECT_EQ(lines.last(), QStringLiteral("and 296 more"));
+    EXPECT_TRUE(lines.first().endsWith(QStringLiteral("not found (HTTP 404) (after 1 tries)")) ||
+                lines.first().endsWith(QStringLiteral("not found (HTTP 404)")))
+        << lines.first().toStdString();
+    const QRect screen = page.screen()->availableGeometry();
+    QApplication::processEvents();
+    EXPECT_TRUE(screen.contains(page.frameGeometry())) << page.frameGeometry().height() << " in " << screen.height();
+    EXPECT_LE(page.frameGeometry().height(), before.height() + child<QListWidget>(page, QStringLiteral("ListBox1")).height() + 8);
+    // Nothing came: the directory made for it is gone and the main window stays where it was.
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(state().currentDirectory, home);
+    // Escape closes the page.
+    QTest::keyClick(&page, Qt::Key_Escape);
+    EXPECT_FALSE(page.isVisible());
+}
+
+TEST_F(ArchiveFetchPage, AnEmptySolOrAnArchiveOutOfReachIsSaidInWords) {
+    const QString home = makeDirectory(QStringLiteral("home"));
+    writePicture(home + QStringLiteral("/start.jpg"), 20, 10);
+    enter(home);
+    archive::LocalArchive server(QFile::encodeName(makeDirectory(QStringLiteral("archive"))).toStdString());
+    ui::TForm33& page = bench->archiveFetchPage();
+    page.openPage();
+    page.setArchiveBase(QString::fromStdString(server.base()));
+    child<QSpinBox>(page, QStringLiteral("SpinEdit1")).setValue(150);
+    const QString target = child<QLineEdit>(page, QStringLiteral("Edit1")).text();
+    EXPECT_TRUE(target.endsWith(QStringLiteral("Spirit-sol0150"))) << target.toStdString();
+    ASSERT_TRUE(runToEnd(page));
+    EXPECT_EQ(page.statusText(), QStringLiteral("The archive lists no NAVCAM products of Spirit for sol 150."));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(state().currentDirectory, home);
+
+    // Nothing listens at this address.
+    page.setArchiveBase(QStringLiteral("http://127.0.0.1:1/"));
+    ASSERT_TRUE(runToEnd(page));
+    EXPECT_EQ(page.lastSummary().failed, 0);
+    EXPECT_TRUE(page.statusText().startsWith(QStringLiteral("Nothing was fetched. The archive cannot be reached: ")))
+        << page.statusText().toStdString();
+    EXPECT_TRUE(page.statusText().contains(QStringLiteral("Connection refused"))) << page.statusText().toStdString();
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ArchiveFetchPage, TheAddressIsCheckedAndTheSolsKeepTheirOrder) {
+    ui::TForm33& page = bench->archiveFetchPage();
+    page.openPage();
+    EXPECT_EQ(child<QLineEdit>(page, QStringLiteral("Edit2")).text(), QStringLiteral("https://planetarydata.jpl.nasa.gov/img/data/mer/"));
+    for (const QString& bad : {QStringLiteral("ftp://example.org/mer/"), QStringLiteral("planetarydata"), QStringLiteral("http://")}) {
+        page.setArchiveBase(bad);
+        child<QPushButton>(page, QStringLiteral("Button1")).click();
+        EXPECT_FALSE(page.fetching()) << bad.toStdString();
+        const std::vector<QString> boxes = takeBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << bad.toStdString();
+        EXPECT_TRUE(boxes[0].contains(QStringLiteral("The archive address must be an http:// or https:// address.")))
+            << boxes[0].toStdString();
+    }
+    QSpinBox& first = child<QSpinBox>(page, QStringLiteral("SpinEdit1"));
+    QSpinBox& last = child<QSpinBox>(page, QStringLiteral("SpinEdit2"));
+    first.setValue(100);
+    EXPECT_EQ(last.value(), 100);
+    EXPECT_TRUE(child<QLineEdit>(page, QStringLiteral("Edit1")).text().endsWith(QStringLiteral("Spirit-sol0100")));
+    last.setValue(120);
+    last.setValue(90);
+    EXPECT_EQ(first.value(), 90);
+    EXPECT_EQ(last.value(), 90);
 }
 
 }  // namespace

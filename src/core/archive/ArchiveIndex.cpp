@@ -175,9 +175,7 @@ RecordCount recordCount(const IndexTable& table, std::uint64_t tableBytes) {
     const std::string said = table.rowsText.empty() ? "no FILE_RECORDS" : "FILE_RECORDS = " + table.rowsText;
     const std::string holds = "the table's " + std::to_string(tableBytes) + " bytes hold " + std::to_string(held) +
                               " records of " + std::to_string(stride);
-    if (!table.rowsGiven || table.rows == 0) {
-        c.note = "the index label gives " + said + "; " + holds;
-    } else if (table.rows != held) {
+    if (!table.rowsGiven || table.rows == 0 || table.rows != held) {
         c.note = "the index label gives " + said + ", but " + holds;
     } else {
         c.rows = table.rows;

@@ -4,16 +4,21 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
-#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QThread>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/ActionGuard.h"
@@ -24,8 +29,18 @@
 
 namespace keldar::ui {
 
+namespace {
+
+const QString kPictureTypes = QStringLiteral("Pictures");
+const QString kAllTypes = QStringLiteral("All product types");
+// Lines of the failure list shown without scrolling: the page keeps this height however
+// many failures come.
+constexpr int kVisibleReportLines = 6;
+
+}  // namespace
+
 TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
-    : Page(workbench, platform, QStringLiteral("TForm33"), QStringLiteral("Fetch from the PDS archive"), QSize(520, 420),
+    : Page(workbench, platform, QStringLiteral("TForm33"), QStringLiteral("Fetch from the PDS archive"), QSize(520, 470),
            ScreenFitMode::Full) {
     rover_ = new QComboBox(this);
     rover_->setObjectName(QStringLiteral("ComboBox1"));
@@ -57,21 +72,39 @@ TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
     browse->setChecked(true);
     edr_ = new QRadioButton(QStringLiteral("EDRs (raw PDS products, .IMG)"), this);
     edr_->setObjectName(QStringLiteral("RadioButton2"));
+    types_ = new QComboBox(this);
+    types_->setObjectName(QStringLiteral("ComboBox3"));
+    types_->setEditable(true);
+    types_->addItems({kPictureTypes, kAllTypes});
+    types_->setToolTip(QStringLiteral("Pictures: every product type but reference pixels (ERP) and histograms (EHG), "
+                                      "and thumbnails (ETH) only of frames not there in full.\n"
+                                      "Or type the product types to fetch, such as EFF,EDN."));
+    address_ = new QLineEdit(QString::fromLatin1(fetch::kArchiveBase), this);
+    address_->setObjectName(QStringLiteral("Edit2"));
     directory_ = new QLineEdit(this);
     directory_->setObjectName(QStringLiteral("Edit1"));
     connect(directory_, &QLineEdit::textEdited, this, [this] { directoryTouched_ = true; });
-    for (QObject* changer : {static_cast<QObject*>(rover_), static_cast<QObject*>(firstSol_), static_cast<QObject*>(lastSol_)}) {
-        if (auto* combo = qobject_cast<QComboBox*>(changer))
-            connect(combo, &QComboBox::currentIndexChanged, this, [this] { proposeDirectory(); });
-        if (auto* spin = qobject_cast<QSpinBox*>(changer))
-            connect(spin, &QSpinBox::valueChanged, this, [this] { proposeDirectory(); });
-    }
+    connect(rover_, &QComboBox::currentIndexChanged, this, [this] { proposeDirectory(); });
+    for (QSpinBox* sol : {firstSol_, lastSol_})
+        connect(sol, &QSpinBox::valueChanged, this, [this, sol] {
+            keepSolsInOrder(sol);
+            proposeDirectory();
+        });
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setRange(0, 1);
     progress_->setValue(0);
     status_ = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Choose the rover, sols and cameras, then Fetch."));
     status_->setWordWrap(true);
+    // A long address in a message must not widen the page: the label takes the width it is given.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setMinimumHeight(status_->fontMetrics().lineSpacing() * 2);
+    report_ = new QListWidget(this);
+    report_->setObjectName(QStringLiteral("ListBox1"));
+    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    report_->setFixedHeight(report_->fontMetrics().lineSpacing() * kVisibleReportLines + 2 * report_->frameWidth() + 4);
+    report_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    report_->hide();
 
     fetch_ = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Fetch"));
     cancel_ = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Cancel"));
@@ -95,6 +128,8 @@ TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
     kind->addWidget(browse);
     kind->addWidget(edr_);
     form->addRow(QStringLiteral("Products"), kind);
+    form->addRow(QStringLiteral("Product types"), types_);
+    form->addRow(QStringLiteral("Archive address"), address_);
     form->addRow(QStringLiteral("Into"), directory_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -103,6 +138,7 @@ TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
     layout->addLayout(form);
     layout->addWidget(progress_);
     layout->addWidget(status_);
+    layout->addWidget(report_);
     layout->addStretch();
     layout->addLayout(buttons);
     fitToScreen();
@@ -116,6 +152,41 @@ TForm33::~TForm33() {
 void TForm33::openPage() {
     proposeDirectory();
     showPage();
+    keepOnScreen();
+}
+
+void TForm33::setArchiveBase(const QString& base) { address_->setText(base); }
+
+void TForm33::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    Page::keyPressEvent(event);
+}
+
+void TForm33::keepOnScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect room = screen->availableGeometry();
+    setMaximumSize(room.size());
+    const QRect frame = frameGeometry();
+    const QSize frameExtra = frame.size() - size();
+    if (frame.width() > room.width() || frame.height() > room.height())
+        resize(std::min(width(), room.width() - frameExtra.width()), std::min(height(), room.height() - frameExtra.height()));
+    QRect now = frameGeometry();
+    if (!room.contains(now)) {
+        now.moveLeft(std::clamp(now.left(), room.left(), std::max(room.left(), room.right() - now.width() + 1)));
+        now.moveTop(std::clamp(now.top(), room.top(), std::max(room.top(), room.bottom() - now.height() + 1)));
+        move(now.topLeft());
+    }
+}
+
+void TForm33::keepSolsInOrder(QSpinBox* changed) {
+    // The other end of the range follows the one moved past it.
+    if (changed == firstSol_ && firstSol_->value() > lastSol_->value()) lastSol_->setValue(firstSol_->value());
+    if (changed == lastSol_ && lastSol_->value() < firstSol_->value()) firstSol_->setValue(lastSol_->value());
 }
 
 void TForm33::proposeDirectory() {
@@ -135,10 +206,31 @@ bool TForm33::fetching() const { return thread_ != nullptr; }
 
 QString TForm33::statusText() const { return status_->text(); }
 
+QStringList TForm33::reportLines() const {
+    QStringList lines;
+    for (int i = 0; i < report_->count(); ++i) lines << report_->item(i)->text();
+    return lines;
+}
+
+void TForm33::showReport(const QStringList& lines) {
+    report_->clear();
+    for (const QString& line : lines) {
+        auto* item = new QListWidgetItem(line, report_);
+        item->setToolTip(line);
+    }
+    report_->setVisible(!lines.isEmpty());
+}
+
 void TForm33::startFetch() {
     if (fetching()) return;
     fetch::FetchRequest request;
-    request.base = base_;
+    const QUrl base(address_->text().trimmed());
+    if (!base.isValid() || (base.scheme() != QLatin1String("http") && base.scheme() != QLatin1String("https")) ||
+        base.host().isEmpty()) {
+        platform_.warning(this, QStringLiteral("The archive address must be an http:// or https:// address."));
+        return;
+    }
+    request.base = base.toString();
     request.query.rover = rover_->currentIndex() == 1 ? 1 : 2;
     request.query.firstSol = firstSol_->value();
     request.query.lastSol = lastSol_->value();
@@ -152,6 +244,18 @@ void TForm33::startFetch() {
         platform_.warning(this, QStringLiteral("Choose at least one camera."));
         return;
     }
+    const QString types = types_->currentText().trimmed();
+    if (types == kAllTypes) {
+        request.types.all = true;
+    } else if (types != kPictureTypes && !types.isEmpty()) {
+        std::string error;
+        const std::optional<archive::TypeChoice> choice = archive::parseTypeChoice(types.toStdString(), error);
+        if (!choice) {
+            platform_.warning(this, QStringLiteral("Product types: ") + QString::fromStdString(error) + QLatin1Char('.'));
+            return;
+        }
+        request.types = *choice;
+    }
     request.query.eye = eye_->currentIndex() == 1 ? 'L' : eye_->currentIndex() == 2 ? 'R' : 0;
     request.edr = edr_->isChecked();
     request.directory = directory_->text().trimmed();
@@ -161,9 +265,11 @@ void TForm33::startFetch() {
     }
 
     summary_ = {};
+    runDirectory_ = request.directory;
     startedMs_ = QDateTime::currentMSecsSinceEpoch();
     progress_->setRange(0, 0);
     status_->setText(QStringLiteral("Searching the archive's index..."));
+    showReport({});
     fetch_->setEnabled(false);
     cancel_->setEnabled(true);
     // The fetcher lives and works on its own thread; what it tells comes back queued.
@@ -215,17 +321,19 @@ void TForm33::finishFetch() {
     thread_ = nullptr;
     fetch_->setEnabled(true);
     cancel_->setEnabled(false);
+    const bool anything = summary_.fetched + summary_.skipped > 0;
     progress_->setRange(0, 1);
-    progress_->setValue(1);
-    QString text = summary_.stopped ? QStringLiteral("Cancelled: %1 fetched, %2 skipped, %3 failed.")
-                                    : QStringLiteral("%1 fetched, %2 skipped, %3 failed.");
-    text = text.arg(summary_.fetched).arg(summary_.skipped).arg(summary_.failed);
-    if (!summary_.failures.isEmpty()) text += QLatin1Char('\n') + summary_.failures.join(QLatin1Char('\n'));
-    status_->setText(text);
-    if (!summary_.stopped && summary_.fetched + summary_.skipped > 0) {
-        // The main window shows what came: its first image.
+    progress_->setValue(anything ? 1 : 0);
+    status_->setText(summary_.headline());
+    showReport(summary_.reportLines(kMostReportLines));
+    keepOnScreen();
+    if (!summary_.stopped && anything && QFileInfo(runDirectory_).isDir()) {
+        // The main window shows what came, its first image in front of this page.
         TForm1& main = workbench_.mainWindow();
-        main.runGuarded([&] { main.setDirectory(directory_->text().trimmed()); });
+        main.runGuarded([&] { main.setDirectory(runDirectory_); });
+        lower();
+        main.raise();
+        main.activateWindow();
     }
     emit fetchFinished();
 }

@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -26,36 +27,51 @@ public:
     TForm33(Workbench& workbench, platform::Platform& platform);
     ~TForm33() override;
 
-    // Shows the page with the target directory proposed for the rover and sols shown.
+    // Shows the page with the target directory proposed for the rover and sols shown, within
+    // the screen whatever it was left at.
     void openPage();
     // --- The commands of the buttons ---
     void startFetch();   // "Fetch"
     void cancelFetch();  // "Cancel"
     bool fetching() const;
 
-    // The archive the page fetches from (a mirror, or a test's local server).
-    void setArchiveBase(const QString& base) { base_ = base; }
+    // The archive the page fetches from (a mirror, or a test's local server): the
+    // "Archive address" field.
+    void setArchiveBase(const QString& base);
     const fetch::FetchSummary& lastSummary() const { return summary_; }
     QString statusText() const;
+    // The lines of the failure list, as shown ("and N more" last when it was cut).
+    QStringList reportLines() const;
+
+    // The failure list shows this many lines at most.
+    static constexpr int kMostReportLines = 300;
 
 signals:
     void fetchFinished();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void proposeDirectory();
+    void keepSolsInOrder(QSpinBox* changed);
     void showProgress(const fetch::FetchProgress& progress);
     void finishFetch();
+    void showReport(const QStringList& lines);
+    void keepOnScreen();
 
-    QString base_ = QString::fromLatin1(fetch::kArchiveBase);
     QComboBox* rover_ = nullptr;    // ComboBox1
     QSpinBox* firstSol_ = nullptr;  // SpinEdit1
     QSpinBox* lastSol_ = nullptr;   // SpinEdit2
     std::vector<std::pair<QCheckBox*, std::vector<char>>> cameras_;
     QComboBox* eye_ = nullptr;         // ComboBox2
     QRadioButton* edr_ = nullptr;      // RadioButton2
+    QComboBox* types_ = nullptr;       // ComboBox3
+    QLineEdit* address_ = nullptr;     // Edit2
     QLineEdit* directory_ = nullptr;   // Edit1
     QProgressBar* progress_ = nullptr; // ProgressBar1
     QLabel* status_ = nullptr;         // Label1
+    QListWidget* report_ = nullptr;    // ListBox1
     QPushButton* fetch_ = nullptr;     // Button1
     QPushButton* cancel_ = nullptr;    // Button2
     bool directoryTouched_ = false;
@@ -66,6 +82,7 @@ private:
     fetch::ArchiveFetcher* fetcher_ = nullptr;
     bool cancelled_ = false;
     fetch::FetchSummary summary_;
+    QString runDirectory_;
     qint64 startedMs_ = 0;
 };
 
