@@ -89,6 +89,10 @@ int runFetchCommand(const std::vector<std::string>& args) {
             if (!value(v) || v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) < 1)
                 return usageError(cmd, "--stall-seconds takes 1 to 9999");
             request.stallWindowMilliseconds = std::stoi(v) * 1000;
+        } else if (a == "--give-up-seconds") {
+            if (!value(v) || v.empty() || v.size() > 5 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) < 1)
+                return usageError(cmd, "--give-up-seconds takes 1 to 99999");
+            request.productMilliseconds = std::stoi(v) * 1000;
         } else if (a == "--base") {
             if (!value(v) || (v.rfind("http://", 0) != 0 && v.rfind("https://", 0) != 0))
                 return usageError(cmd, "--base takes an http:// or https:// address");

@@ -9,7 +9,7 @@ namespace {
 const char kUsage[] =
     "  keldar-cli fetch ROVER SOL[..SOL] DIR [--camera C]... [--eye left|right|both] [--filter N]\n"
     "                   [--edr] [--types all|T,T...] [--jobs N] [--archive-names] [--base URL]\n"
-    "                   [--stall-seconds N]\n"
+    "                   [--stall-seconds N] [--give-up-seconds N]\n"
     "      Fetches the products of a rover (spirit or opportunity) taken on a sol or a range of\n"
     "      sols from the PDS imaging archive into DIR: the browse JPEGs, or with --edr the EDRs,\n"
     "      named <ID>.JPG or <ID>.IMG (--archive-names keeps the archive's lower-case names),\n"
@@ -18,7 +18,8 @@ const char kUsage[] =
     "      products. Every product type is fetched but the reference pixels (ERP) and histograms\n"
     "      (EHG), and a thumbnail (ETH) only when no larger product of its image is listed;\n"
     "      --types EFF,EDN,... or --types all chooses otherwise. --jobs N transfers at once\n"
-    "      (default 4); a transfer under 1 KB/s over --stall-seconds (default 30) is tried again.\n"
+    "      (default 4); a transfer under 1 KB/s over --stall-seconds (default 30) is tried again,\n"
+    "      and a product that takes longer than --give-up-seconds (default 600) in all is given up.\n"
     "      A file already in DIR is kept and\n"
     "      counted as skipped, so a second run fetches only what is missing. --base URL uses a\n"
     "      mirror of https://planetarydata.jpl.nasa.gov/img/data/mer/. Progress on stderr when\n"

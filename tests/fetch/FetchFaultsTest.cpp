@@ -158,6 +158,22 @@ TEST_F(Fetch, TransfersThatStallRedirectOrAreRefusedEndAsTheyShould) {
     }
 }
 
+TEST_F(Fetch, AnswersLargerThanTheyMayBeAreCutOffWhileTheyStream) {
+    const std::string id = idFor('N', 77, 0), slow = idFor('N', 77, 1);
+    // The row says 48 x 32 pixels: 3 MB is not that picture.
+    writeFile(browse("mer2no_0xxx", 77, id), std::string(3 << 20, 'x'));
+    faults("{\"drip\": {\"" + urlPath(browse("mer2no_0xxx", 77, slow)) + "\": 1500}}");
+    const Run r = fetch("spirit 77 '" + (dir_ / "big").string() + "' --camera navcam --give-up-seconds 1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(id + ".JPG: the answer of 3.1 MB is larger than the 2.1 MB it may be"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(slow + ".JPG: gave up after 1 s"), std::string::npos) << r.err;
+    // A label far larger than any index label is not read to its end.
+    writeFile(archiveRoot() / "spirit/mer2no_0xxx/index/edrindex.lbl", std::string(5 << 20, ' '));
+    const Run label = fetch("spirit 77 '" + (dir_ / "label").string() + "' --camera navcam");
+    EXPECT_EQ(label.status, 1);
+    EXPECT_NE(label.err.find("is larger than the 4.2 MB it may be"), std::string::npos) << label.err;
+}
+
 TEST_F(Fetch, ASilentServerCostsOneWaitAndAMirrorWithoutTheRoverFolderServes) {
     const std::string label = urlPath((archiveRoot() / "spirit/mer2no_0xxx/index/edrindex.lbl").string());
     faults("{\"silent\": {\"" + label + "\": 1}}");
