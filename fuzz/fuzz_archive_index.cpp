@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "FuzzCheck.h"
 #include "core/archive/ArchiveIndex.h"
@@ -21,8 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const IndexTableResult table = readIndexLabel(label);
     FUZZ_CHECK(table.ok() || !table.error.empty(), "label refused without a message");
     if (!table.ok()) return 0;
-    for (const IndexColumn& c : table.table.columns)
+    for (const IndexColumn& c : table.table.columns) {
         FUZZ_CHECK(c.startByte >= 1 && c.startByte - 1 + c.bytes <= table.table.rowBytes, "a column outside the record");
+        FUZZ_CHECK(c.items <= 1 || (c.items - 1) * c.itemOffset + c.itemBytes <= c.bytes, "an item outside its column");
+    }
+    // The record length the table's bytes give is the label's or one more, and ends in a line end.
+    IndexTable cut = table.table;
+    const RecordStride stride = recordStride(cut.rowBytes, record);
+    FUZZ_CHECK(stride.ok() != !stride.error.empty(), "a stride both taken and refused");
+    if (stride.ok()) {
+        FUZZ_CHECK(stride.stride == cut.rowBytes || stride.stride == cut.rowBytes + 1, "a stride the label contradicts");
+        FUZZ_CHECK(record[stride.stride - 1] == '\n', "a stride that does not end in a line end");
+        cut.stride = stride.stride;
+        const RecordCount counted = recordCount(cut, record.size());
+        FUZZ_CHECK(counted.rows * cut.stride <= record.size(), "more records counted than the bytes hold");
+        std::string cutError;
+        const std::optional<IndexRow> first = IndexRow::parse(cut, std::string_view(record).substr(0, cut.stride), cutError);
+        FUZZ_CHECK(first.has_value() || !cutError.empty(), "a cut record refused without a message");
+    }
     std::string error;
     const std::optional<IndexRow> row = IndexRow::parse(table.table, record, error);
     FUZZ_CHECK(row.has_value() || !error.empty(), "record refused without a message");
