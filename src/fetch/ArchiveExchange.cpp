@@ -230,7 +230,13 @@ QNetworkReply* ArchiveFetcher::send(const Ask& ask, const std::shared_ptr<Answer
                                    (error == QNetworkReply::NoError && status > 0 && status < 200) ||
                                    (status >= 300 && status < 400) ||
                                    reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
-            if (redirects) {
+            QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+            if (!target.isValid() || target.isEmpty()) target = QUrl(QString::fromLatin1(reply->rawHeader("Location")));
+            target = reply->url().resolved(target);
+            if (redirects && target.isValid() && target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https")) {
+                answer->problem = QStringLiteral("redirected to %1, which is not an http or https address").arg(target.toString());
+                answer->retry = false;
+            } else if (redirects) {
                 answer->problem = QStringLiteral("more than %1 redirects").arg(kMostRedirects);
                 answer->retry = false;
             } else if (status >= 400) {

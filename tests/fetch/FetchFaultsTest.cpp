@@ -124,11 +124,27 @@ TEST_F(Fetch, RowsThatNameNoSafeFileAreDroppedAndARepeatedProductComesOnce) {
 
     const Run r = fetch("spirit 77 '" + (dir_ / "p").string() + "' --camera pancam --edr");
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("the index read whole"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.rfind("4 fetched, 0 skipped, 0 failed, 2 dropped", 0), 0u) << r.out;
     EXPECT_NE(r.err.find("dropped " + idFor('P', 77, 2) + ": its index row gives a path outside the archive"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("dropped an index row whose PRODUCT_ID \"2P12.../...EFF0300P1512L2M1\""), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("1 index rows repeat a product"), std::string::npos) << r.err;
     EXPECT_EQ(count(archive_->requests(), "/data/sol0077/edr/" + lower(idFor('P', 77, 0))), 1u);
+
+    // Records that cannot be read: a few are passed over and named, more make the index unbelievable.
+    std::string garbled = good;
+    garbled.replace(garbled.find("77   "), 5, "77x  ");
+    for (const int garbles : {2, 6}) {
+        std::string more = table;
+        for (int i = 0; i < garbles; ++i) more += garbled;
+        writeFile(tablePath, more);
+        writeFile(archiveRoot() / "spirit/mer2po_0xxx/index/edrindex.lbl",
+                  label.substr(0, at) + std::to_string(rows + garbles) + label.substr(label.find("\r\n", at)));
+        const Run g = fetch("spirit 77 '" + (dir_ / ("g" + std::to_string(garbles))).string() + "' --camera pancam --edr");
+        EXPECT_EQ(g.status, garbles > 5 ? 1 : 0) << g.err;
+        EXPECT_NE(g.err.find(std::to_string(garbles) + " index records cannot be read"), std::string::npos) << g.err;
+        EXPECT_NE(g.err.find("PLANET_DAY_NUMBER is not a number"), std::string::npos) << g.err;
+    }
 }
 
 TEST_F(Fetch, TransfersThatStallRedirectOrAreRefusedEndAsTheyShould) {
@@ -159,14 +175,20 @@ TEST_F(Fetch, TransfersThatStallRedirectOrAreRefusedEndAsTheyShould) {
 }
 
 TEST_F(Fetch, AnswersLargerThanTheyMayBeAreCutOffWhileTheyStream) {
-    const std::string id = idFor('N', 77, 0), slow = idFor('N', 77, 1);
+    const std::string id = idFor('N', 77, 0), slow = idFor('N', 77, 1), ftp = idFor('N', 77, 2), gzip = idFor('N', 77, 3);
     // The row says 48 x 32 pixels: 3 MB is not that picture.
     writeFile(browse("mer2no_0xxx", 77, id), std::string(3 << 20, 'x'));
-    faults("{\"drip\": {\"" + urlPath(browse("mer2no_0xxx", 77, slow)) + "\": 1500}}");
+    faults("{\"drip\": {\"" + urlPath(browse("mer2no_0xxx", 77, slow)) + "\": 1500}, \"redirect\": {\"" +
+           urlPath(browse("mer2no_0xxx", 77, ftp)) + "\": \"ftp://127.0.0.1/x.jpg\"}, \"encoded\": {\"" +
+           urlPath(browse("mer2no_0xxx", 77, gzip)) + "\": 1}}");
     const Run r = fetch("spirit 77 '" + (dir_ / "big").string() + "' --camera navcam --give-up-seconds 1");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(id + ".JPG: the answer of 3.1 MB is larger than the 2.1 MB it may be"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(slow + ".JPG: gave up after 1 s"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(ftp + ".JPG: redirected to ftp://127.0.0.1/x.jpg, which is not an http or https address"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(gzip + ".JPG: the server sent the answer encoded as gzip"), std::string::npos) << r.err;
+    for (const std::string& once : {ftp, gzip}) EXPECT_EQ(count(archive_->requests(), lower(once)), 1u) << once;
     // A label far larger than any index label is not read to its end.
     writeFile(archiveRoot() / "spirit/mer2no_0xxx/index/edrindex.lbl", std::string(5 << 20, ' '));
     const Run label = fetch("spirit 77 '" + (dir_ / "label").string() + "' --camera navcam");

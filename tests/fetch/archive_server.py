@@ -14,6 +14,7 @@ request, so a test can change them while the server runs. Each fault names a URL
   {"status": {"/path": 403}}      answer with this status
   {"retry_after": {"/path": [2, 1, 503]}}  the next 2 requests: this status with Retry-After: 1
   {"redirect": {"/path": "/other"}}  answer 302 to /other (a loop when it points back)
+  {"encoded": {"/path": 1}}       say Content-Encoding: gzip of bytes that are not
   {"latency_ms": 200}             wait before every answer
 Every request is appended to ROOT/.requests.log as "GET PATH RANGE <TAB>seconds<TAB>User-Agent
 <TAB>If-Range". Prints "PORT n" once it listens."""
@@ -117,6 +118,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Accept-Ranges", "bytes")
         self.send_header("ETag", etag)
+        if path in f.get("encoded", {}):
+            self.send_header("Content-Encoding", "gzip")
         if status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (said_start, said_end - 1, len(data)))
         if drop is not None:
