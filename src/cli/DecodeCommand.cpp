@@ -181,7 +181,7 @@ void printJson(const std::string& name, const ImageDataResult& r, const std::str
         .add("sols_since_opportunity_landing", m.solsSinceOpportunityLanding)
         .add("seconds_since_spirit_landing", m.secondsSinceSpiritLanding)
         .add("seconds_since_opportunity_landing", m.secondsSinceOpportunityLanding)
-        .add("mars_time_text", m.marsTimeText)
+        .add("mars_time_text", r.ownTimes ? m.marsTimeText : std::string(time::kInvalid))
         .add("landing_local_time_text", m.landingLocalTimeText)
         .add("transpired_sols", m.breakdown.sols)
         .add("transpired_hours", m.breakdown.remainderHours)
@@ -243,7 +243,9 @@ void printPlain(const std::string& name, const ImageDataResult& r, const std::st
     line("Sequence Category.", shown(r.categoryText, "37Waiting"));
     line("Sequence Code", r.sequenceNumberDisplay + " = " + r.sequenceRangeText);
     line("Camera Eye", shown(r.eyeText, "15Waiting"));
-    line("", r.stereoStatus ? r.stereoStatus->text : "This image may be part of a Stereo pair");
+    // A name that is not a product has no stereo line; a table's none shows the design text.
+    const bool product = r.decoded.validIdentifier || r.decoded.combinedProduct;
+    line("", !product ? "" : r.stereoStatus ? r.stereoStatus->text : "This image may be part of a Stereo pair");
     line("Spectral Response (Filter)", r.filterText);
     line("Product Producer", shown(r.producerText, "23Waiting"));
     line("Product Version", r.versionText);
@@ -254,12 +256,14 @@ void printPlain(const std::string& name, const ImageDataResult& r, const std::st
     line("Users Local Time Zone", timeZone);
     line("Earth Time (Local)        =", r.localTimeText);
     line("SOL", r.solText);
-    line("Martian local standard time of image capture", m.marsTimeText);
+    // Times of the carried clock are not this name's, as in the main window.
+    const auto own = [&r](const std::string& value) { return r.ownTimes ? value : std::string(time::kInvalid); };
+    line("Martian local standard time of image capture", own(m.marsTimeText));
     line("Martian time transpired since landing",
-         "Sols " + time::wholeNumberText(m.breakdown.sols) + "  Mhrs " +
-             time::wholeNumberText(m.breakdown.remainderHours) + "  Mmins " +
-             time::wholeNumberText(m.breakdown.remainderMinutes) + "  Msecs " +
-             time::wholeNumberText(m.breakdown.remainderSeconds));
+         "Sols " + own(time::wholeNumberText(m.breakdown.sols)) + "  Mhrs " +
+             own(time::wholeNumberText(m.breakdown.remainderHours)) + "  Mmins " +
+             own(time::wholeNumberText(m.breakdown.remainderMinutes)) + "  Msecs " +
+             own(time::wholeNumberText(m.breakdown.remainderSeconds)));
     std::printf("\n");
 }
 

@@ -123,6 +123,9 @@ TEST_F(Cli, DecodeJsonOfNamesThatAreNotIdentifiers)
     EXPECT_TRUE(contains(first, R"j("clock_display":"Invalid Spacecraft Clock Value")j"));
     EXPECT_TRUE(contains(first, R"j("clock_value":0)j"));
     EXPECT_TRUE(contains(first, R"j("stereo_status":null)j"));  // a table's none
+    // Its times would be those of a clock it does not have.
+    EXPECT_TRUE(contains(first, R"j("local_text":"Invalid")j"));
+    EXPECT_TRUE(contains(first, R"j("mars_time_text":"Invalid")j"));
     EXPECT_TRUE(contains(first, R"j("left_eye_name":"N/A")j"));
     // Each name is decoded on its own: the second does not inherit the first's state.
     EXPECT_TRUE(contains(second, R"j("combined":true)j"));
@@ -138,6 +141,12 @@ TEST_F(Cli, DecodePlainShowsTheMainWindowCaptions)
     for (const char* part : {"Mars Exploration Rover No.", "1 Opportunity", "Meridiani  Planum",
                              "Earth Time. (UTC)         =", "Sunday 25 of Jan 2004", "SOL", "NAVCAM", "Mhrs"})
         EXPECT_TRUE(contains(r.out, part)) << part << "\nin " << r.out;
+
+    // A name that is not a product: no stereo line and no Mars times, as in the main window.
+    const CliRun photo = run("decode IMG_0001.jpg");
+    ASSERT_EQ(photo.status, 0) << photo.err;
+    EXPECT_FALSE(contains(photo.out, "Stereo")) << photo.out;
+    EXPECT_TRUE(contains(photo.out, "Sols Invalid  Mhrs Invalid  Mmins Invalid  Msecs Invalid")) << photo.out;
 }
 
 TEST_F(Cli, UsageErrorsAndHelp)

@@ -8,6 +8,7 @@
 
 #include "support/UiTestSupport.h"
 #include "ui/pages/LargeImageUnit7.h"
+#include "ui/time/EarthTimeUnit3.h"
 #include "ui/time/MartianTimeUnit13.h"
 
 namespace keldar::testing {
@@ -162,14 +163,47 @@ TEST_F(DataAction, ANameThatIsNoIdentifierShowsInvalidAndKeepsTheClock) {
         EXPECT_EQ(display(QString::fromLatin1(name)), QStringLiteral("Invalid")) << name;
     EXPECT_EQ(display(QStringLiteral("sequenceNumberDisplay")), QStringLiteral("0"));
     EXPECT_EQ(display(QStringLiteral("clockDisplay")), QStringLiteral("Invalid Spacecraft Clock Value"));
-    // The times come from the previous clock value; the rover display still read "2 Spirit"
-    // when the Mars time was computed.
-    EXPECT_EQ(display(QStringLiteral("localTimeText")), QStringLiteral("Sunday 4 of Jan 2004 06:54:35"));
-    EXPECT_EQ(display(QStringLiteral("marsTimeText")), QStringLiteral("16:40:05"));
     EXPECT_EQ(state().clockValue(), 126471340);
     EXPECT_EQ(display(QStringLiteral("filePositionText")), QStringLiteral("Using File 2 of 3"));
     EXPECT_EQ(child<QLineEdit>(mainWindow(), QStringLiteral("Edit2")).text(), QStringLiteral("IMG_0001.jpg"));
     EXPECT_EQ(labelText(bench->largeImagePage(), QStringLiteral("Label2")), QStringLiteral("Invalid"));
+}
+
+// A name with no times of its own (not a product, or a clock that is no number) after a
+// product: its times would be computed from the product's clock, which the state keeps.
+TEST_F(DataAction, NoTimesOfThePreviousProductBesideANameWithoutItsOwn) {
+    const struct {
+        const char* name;
+        bool stereoLine;  // its own: only a product has one
+    } cases[] = {{"IMG_0001.jpg", false}, {"2P12647A340EDN0000P2303L5M1.JPG", true}};
+    const char* times[] = {"utcTimeText",    "localTimeText",   "solText",           "marsTimeText",
+                           "transpiredSols", "transpiredHours", "transpiredMinutes", "transpiredSeconds"};
+    const QLabel& stereoLine = child<QLabel>(mainWindow(), QStringLiteral("stereoStatus"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString dir = makeDirectory(QString::fromLatin1(c.name) + QStringLiteral(".d"));
+        for (const QString& name : {kExample + QStringLiteral(".JPG"), QString::fromLatin1(c.name)})
+            writePicture(dir + QLatin1Char('/') + name, 8, 8);
+        enter(dir);
+        ASSERT_EQ(display(QStringLiteral("marsTimeText")), QStringLiteral("16:40:05"));
+        ASSERT_FALSE(stereoLine.isHidden());
+
+        showFile(1);
+        for (const char* name : times) EXPECT_EQ(display(QString::fromLatin1(name)), QStringLiteral("Invalid")) << name;
+        EXPECT_EQ(stereoLine.isHidden(), !c.stereoLine);
+        EXPECT_EQ(state().clockValue(), 126471340);
+        // The large-image page's copies, the Earth time page's local time too.
+        for (const char* label : {"Label6", "Label27", "Label32", "Label4"})
+            EXPECT_EQ(labelText(bench->largeImagePage(), QString::fromLatin1(label)), QStringLiteral("Invalid"))
+                << label;
+        EXPECT_EQ(labelText(bench->earthTimePage(), QStringLiteral("captureLocalText")), QStringLiteral("Invalid"));
+
+        // The product again: its own times and line.
+        showFile(0);
+        EXPECT_EQ(display(QStringLiteral("localTimeText")), QStringLiteral("Sunday 4 of Jan 2004 06:54:35"));
+        EXPECT_EQ(display(QStringLiteral("transpiredMinutes")), QStringLiteral("15"));
+        EXPECT_FALSE(stereoLine.isHidden());
+    }
 }
 
 TEST_F(DataAction, ACombinedProductShowsCombinedAndNoPartnerNames) {

@@ -104,6 +104,10 @@ TEST_F(SampleWalk, TheHolidayPhotographAndTheAnaglyphInTheSample) {
     EXPECT_EQ(takeBoxes(), std::vector<QString>{QStringLiteral("End of directory, no more images in this directory !")});
     EXPECT_EQ(display(QStringLiteral("roverText")), QStringLiteral("Invalid"));
     EXPECT_EQ(display(QStringLiteral("clockDisplay")), QStringLiteral("Invalid Spacecraft Clock Value"));
+    // No times nor stereo line of the product shown before it.
+    EXPECT_EQ(display(QStringLiteral("localTimeText")), QStringLiteral("Invalid"));
+    EXPECT_EQ(display(QStringLiteral("marsTimeText")), QStringLiteral("Invalid"));
+    EXPECT_TRUE(child<QLabel>(mainWindow(), QStringLiteral("stereoStatus")).isHidden());
     EXPECT_EQ(mainWindow().mainImage().picture().width(), 640);
 
     for (std::size_t i = 0; i < names.size(); ++i) {

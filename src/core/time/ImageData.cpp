@@ -70,6 +70,10 @@ ImageDataResult computeImageData(std::string_view fileName, const CarriedState& 
         r.filterText = r.versionText = r.utcTimeText = invalid;
         r.sequenceNumberDisplay = std::string(1, '0');
     }
+    // Times from the carried clock are another picture's: `next` keeps that clock for the
+    // searchers, but no text shows them as this name's.
+    r.ownTimes = d.validIdentifier && d.clockValid;
+    if (!r.ownTimes) r.utcTimeText = r.localTimeText = r.solText = std::string(kInvalid);
 
     r.identifierText = d.identifier;
     r.rightEyeNameText = d.rightEyeName;

@@ -52,6 +52,9 @@ struct ImageDataResult {
     std::string versionText;
     std::string identifierText, rightEyeNameText, leftEyeNameText;
     std::string utcTimeText, localTimeText, solText;
+    // The times are this name's own: a product identifier whose clock converted. Otherwise
+    // they come from the carried clock, and their texts above say "Invalid".
+    bool ownTimes = false;
 
     CalendarTime captureTime;
     CalendarTime localCaptureTime;

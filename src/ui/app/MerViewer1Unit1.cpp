@@ -236,6 +236,10 @@ QWidget* TForm1::buildDisplayPanel() {
     pair(QStringLiteral("Camera Eye"), "eyeText", &MainDisplays::eyeText);
     stereoStatus_ = makeValueLabel(panel, QStringLiteral("stereoStatus"),
                                    QString::fromStdString(d.stereoStatus.text), statusColour(d.stereoStatus.colour));
+    // Hidden for a name that is not a product; its place is kept, so the fields below stay put.
+    QSizePolicy keepPlace = stereoStatus_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    stereoStatus_->setSizePolicy(keepPlace);
     grid->addWidget(stereoStatus_, row++, 0, 1, 4);
     pair(QStringLiteral("Spectral Response (Filter)"), "filterText", &MainDisplays::filterText);
     pair(QStringLiteral("Product Producer"), "producerText", &MainDisplays::producerText);
@@ -293,6 +297,7 @@ void TForm1::showDisplays() {
     const decode::StereoStatus& status = state_.displays.stereoStatus;
     showText(stereoStatus_, QString::fromStdString(status.text));
     setTextColour(stereoStatus_, statusColour(status.colour));
+    stereoStatus_->setVisible(!status.text.empty());
     edit2_->setText(platform::displayFileName(state_.displays.fileNameField));
     edit2_->setCursorPosition(0);
 }

@@ -211,7 +211,11 @@ void TForm1::runDataAction() {
     d.sequenceNumberDisplay = text(r.sequenceNumberDisplay);
     d.sequenceRangeText = text(r.sequenceRangeText);
     setIfPresent(d.eyeText, r.eyeText);
-    if (r.stereoStatus) d.stereoStatus = *r.stereoStatus;
+    // A name that is not a product has no stereo line of its own; the last picture's is not kept.
+    if (!r.decoded.validIdentifier && !r.decoded.combinedProduct)
+        d.stereoStatus = {};
+    else if (r.stereoStatus)
+        d.stereoStatus = *r.stereoStatus;
     d.filterText = text(r.filterText);
     setIfPresent(d.producerText, r.producerText);
     d.versionText = text(r.versionText);
@@ -240,11 +244,16 @@ void TForm1::runDataAction() {
     // The Mars time computation, through the Martian time page's hidden command.
     workbench_.martianTimePage().runMartianTimeGo();
     const MartianTimeTexts& mars = workbench_.martianTimePage().texts();
-    d.transpiredSols = mars.transpiredSols;
-    d.transpiredHours = mars.transpiredHours;
-    d.transpiredMinutes = mars.transpiredMinutes;
-    d.transpiredSeconds = mars.transpiredSeconds;
-    d.marsTimeText = mars.marsTimeText;
+    // Computed from the carried clock, they are another picture's times: not shown as this one's.
+    const auto own = [&r](const QString& value) {
+        return r.ownTimes ? value
+                          : QString::fromLatin1(time::kInvalid.data(), static_cast<qsizetype>(time::kInvalid.size()));
+    };
+    d.transpiredSols = own(mars.transpiredSols);
+    d.transpiredHours = own(mars.transpiredHours);
+    d.transpiredMinutes = own(mars.transpiredMinutes);
+    d.transpiredSeconds = own(mars.transpiredSeconds);
+    d.marsTimeText = own(mars.marsTimeText);
     workbench_.largeImagePage().setMarsTimeText(d.marsTimeText);
 
     d.localTimeText = text(r.localTimeText);

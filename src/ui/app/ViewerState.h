@@ -36,6 +36,7 @@ struct MainDisplays {
     QString sequenceNumberDisplay = QStringLiteral("34Nil");
     QString sequenceRangeText = QStringLiteral("33Waiting");
     QString eyeText = QStringLiteral("15Waiting");
+    // No text: no line (a name that is not a product).
     decode::StereoStatus stereoStatus{std::string(decode::kStereoPossible), decode::StatusColour::Green};
     QString filterText = QStringLiteral("22Waiting");
     QString producerText = QStringLiteral("23Waiting");

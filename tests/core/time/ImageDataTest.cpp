@@ -52,6 +52,7 @@ TEST_F(ImageData, ExampleIdentifierTopToBottom)
     EXPECT_EQ(r.utcTimeText, "Sunday 4 of Jan 2004 06:54:35");
     EXPECT_EQ(r.localTimeText, "Sunday 4 of Jan 2004 07:54:35");
     EXPECT_EQ(r.solText, "1");
+    EXPECT_TRUE(r.ownTimes);
     EXPECT_EQ(r.mars.marsTimeText, "16:40:05");
     EXPECT_EQ(r.mars.chosenRover, Rover::Spirit);
     EXPECT_EQ(r.mars.secondsSinceSpiritLanding, 8375);
@@ -76,12 +77,15 @@ TEST_F(ImageData, NameThatIsNotAnIdentifierKeepsThePreviousClockAndSol)
     }
     EXPECT_EQ(r.sequenceNumberDisplay, "0");
     EXPECT_EQ(r.clockDisplay, "Invalid Spacecraft Clock Value");
-    EXPECT_EQ(r.localTimeText, first.localTimeText);  // computed from the previous clock value
-    EXPECT_FALSE(r.stereoStatus.has_value());         // none: the display keeps the previous line
+    // The times come from the previous clock value: another picture's, so no text shows them.
+    EXPECT_FALSE(r.ownTimes);
+    EXPECT_EQ(r.localTimeText, "Invalid");
+    EXPECT_FALSE(r.stereoStatus.has_value());  // none from the tables
     EXPECT_EQ(r.identifierText, "IMG_0001.jpg");
     EXPECT_EQ(r.leftEyeNameText, "N/A");
     EXPECT_EQ(r.rightEyeNameText, "N/A");
-    // The rover display still said "2 Spirit" when the Mars time ran.
+    // The Mars values are still computed, for the searchers; the rover display still said
+    // "2 Spirit" when they were.
     EXPECT_EQ(r.mars.roverTextUsed, "2 Spirit");
     EXPECT_EQ(r.mars.marsTimeText, "16:40:05");
     EXPECT_EQ(r.next.clockValue, 126471340);
@@ -97,7 +101,8 @@ TEST_F(ImageData, FirstImageOfARunThatIsNotAnIdentifier)
 {
     const auto r = run("IMG_0001.jpg");
     EXPECT_EQ(r.next.clockValue, 0);
-    EXPECT_EQ(r.localTimeText, "Saturday 1 of Jan 2000 12:58:55");
+    EXPECT_EQ(isoUtcText(r.captureTime), "2000-01-01T11:58:55.816Z");
+    EXPECT_EQ(r.localTimeText, "Invalid");
     EXPECT_EQ(r.next.currentSol, 5);
     EXPECT_EQ(r.mars.chosenRover, Rover::Opportunity);
 }
@@ -141,13 +146,17 @@ TEST_F(ImageData, SolFollowsEachImagesOwnRover)
     EXPECT_EQ(unknown.next.currentSol, spiritAgain.next.currentSol);
 }
 
-TEST_F(ImageData, ClockWithALetterReusesThePreviousCaptureTime)
+TEST_F(ImageData, ClockWithALetterReusesThePreviousCaptureTimeButShowsNoTime)
 {
     const auto first = run("2P126471340EDN0000P2303L5M1.JPG");
     const auto r = run("2P12647A340EDN0000P2303L5M1.JPG", first.next);
     EXPECT_EQ(r.clockDisplay, "Invalid Spacecraft Clock Value");
-    EXPECT_EQ(r.utcTimeText, first.utcTimeText);  // still a valid identifier
     EXPECT_DOUBLE_EQ(r.captureTime.days(), first.captureTime.days());
+    EXPECT_EQ(r.next.clockValue, 126471340);
+    // Still a valid identifier, but the times would be the previous picture's.
+    EXPECT_FALSE(r.ownTimes);
+    for (const auto* text : {&r.utcTimeText, &r.localTimeText, &r.solText}) EXPECT_EQ(*text, "Invalid");
+    EXPECT_EQ(r.eyeText, "Left Eye");
 }
 
 TEST_F(ImageData, PublishedSolsAgreeWithinOne)
