@@ -1,11 +1,14 @@
 // The file browser: which files and directories it lists, how entering a directory behaves,
 // and that only the user's change of the file selection runs the Image action.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QHelpEvent>
 #include <QListView>
 #include <QListWidget>
 #include <QTest>
+#include <QToolTip>
 
 #include "support/UiTestSupport.h"
 #include "ui/app/FileBrowser.h"
@@ -92,6 +95,39 @@ TEST_F(Browser, OnlyTheUsersChangeOfSelectionRunsTheImageAction) {
     QTest::keyClick(&list, Qt::Key_Down);  // the cursor keys step too
     EXPECT_EQ(shownWidth(), 12);
     EXPECT_EQ(mainWindow().selectedFileIndex(), 2);
+}
+
+TEST_F(Browser, LongNamesOfOneProductStayApartInTheNarrowListAndTheirTooltipsGiveThemWhole) {
+    // As in a fetched directory, a product's label is the last name: the list's rows take
+    // their width from the last name.
+    const QString directory = makeDirectory(QStringLiteral("fetched"));
+    const QString id = QStringLiteral("2N127531276EFF0300P1512L0M1");
+    const QStringList names = {id + QStringLiteral("-B30C16M50-01.jpg"), id + QStringLiteral(".JPG"),
+                               id + QStringLiteral(".LBL")};
+    writePicture(directory + QLatin1Char('/') + names[0], 10, 8);
+    writePicture(directory + QLatin1Char('/') + names[1], 11, 8);
+    writeText(directory + QLatin1Char('/') + names[2]);
+    mainWindow().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow()));
+    enter(directory);
+    QListView& list = child<QListView>(mainWindow(), QStringLiteral("FileListBox1"));
+    ASSERT_EQ(list.model()->rowCount(), 3);
+    ASSERT_EQ(mainWindow().selectedFileIndex(), 0);
+
+    // The list is narrower than the names (as at 1024 x 768), so each is cut; the .JPG and
+    // the .LBL (neither selected) must still not look the same.
+    ASSERT_GT(list.fontMetrics().horizontalAdvance(names[1]), list.viewport()->width());
+    const QImage rows = list.viewport()->grab().toImage();
+    EXPECT_NE(rows.copy(list.visualRect(list.model()->index(1, 0))),
+              rows.copy(list.visualRect(list.model()->index(2, 0))));
+
+    for (int row = 0; row < 3; ++row) {
+        const QPoint at = list.visualRect(list.model()->index(row, 0)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &help);
+        EXPECT_EQ(QToolTip::text(), names[row]);
+        QToolTip::hideText();
+    }
 }
 
 TEST_F(Browser, DirectoryListShowsTheWayDownAndEntersASubdirectoryOnActivation) {

@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include "platform/FileNames.h"
 
@@ -20,6 +21,16 @@ namespace keldar::ui {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
+
+// Rows as wide as the list, whatever the name its width is taken from (the last one): a longer
+// name is elided to the list's width rather than cut off at its edge.
+class FileNameDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
 
 bool isUnder(const QString& path, const QString& root) {
     if (root == QLatin1String("/")) return path.startsWith(QLatin1Char('/'));
@@ -85,7 +96,11 @@ FileBrowser::FileBrowser(QWidget* parent) : QObject(parent) {
     files_->setToolTip(
         QStringLiteral("Dbl Click in this box to select an image, then use cursor buttons, up and down."));
     files_->setModel(&model_);
+    files_->setItemDelegate(new FileNameDelegate(files_));
     files_->setUniformItemSizes(true);
+    // Names of one product differ at their end (eye, filter, extension): a narrow list cuts
+    // them in the middle, never at the end.
+    files_->setTextElideMode(Qt::ElideMiddle);
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
 

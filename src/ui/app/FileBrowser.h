@@ -28,6 +28,15 @@ QStringList listImageDirectoryFiles(const QString& directory);
 // Its subdirectories (not hidden), sorted the same way.
 QStringList listSubdirectories(const QString& directory);
 
+// The file names as the list shows them, each with its whole name as its tooltip: the list
+// cuts a long name in the middle to fit.
+class FileNameModel final : public QStringListModel {
+public:
+    QVariant data(const QModelIndex& index, int role) const override {
+        return QStringListModel::data(index, role == Qt::ToolTipRole ? Qt::DisplayRole : role);
+    }
+};
+
 // Owns the logic of the three controls; the window that creates it places them.
 class FileBrowser : public QObject {
     Q_OBJECT
@@ -73,7 +82,7 @@ private:
     QComboBox* volumes_ = nullptr;
     QListWidget* directories_ = nullptr;
     QListView* files_ = nullptr;
-    QStringListModel model_;
+    FileNameModel model_;
     QStringList fileNames_;
     QString directory_;
     bool programChange_ = false;
