@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -98,6 +99,15 @@ protected:
         return composer().bandLoaded(Band::Red) && composer().bandLoaded(Band::Green) && composer().bandLoaded(Band::Blue);
     }
     QStringList entries() const { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    // Writes the sample directory; the name of its red band, the first of its L4/L5/L6 set.
+    QString writeSample() const {
+        if (const std::string error = sample::writeSampleDirectory(fsPath(dir)); !error.empty())
+            throw std::runtime_error(error);
+        for (const sample::SampleEntry& entry : sample::sampleEntries())
+            if (entry.description.rfind("Opportunity PANCAM left, filter 4", 0) == 0)
+                return QString::fromStdString(entry.name);
+        throw std::runtime_error("the sample has no red band");
+    }
 
     QString dir;
 };
@@ -454,12 +464,31 @@ TEST_F(ColourTest, AScanFromAGreenBandLeavesNoGuardAndALaterRunWithAnIncompleteS
     EXPECT_EQ(processor().messageText(), ui::kRunFailedMessage);
 }
 
+TEST_F(ColourTest, AfterTheRunTheArrowKeysStepOnFromTheRedBandAndTheDirectoriesStayPut) {
+    const QString red = writeSample();
+    enter(dir);
+    const int redIndex = static_cast<int>(mainWindow().fileBrowser().fileNames().indexOf(red));
+    clickFile(redIndex);
+    const QListWidget& directories = child<QListWidget>(mainWindow(), QStringLiteral("DirectoryListBox1"));
+    const QString directoryShown = directories.currentItem()->text();
+    // Clicked as a user clicks it, so the button takes the focus.
+    QTest::mouseClick(&child<QPushButton>(mainWindow(), QStringLiteral("Button9")), Qt::LeftButton);
+    ASSERT_TRUE(composer().isVisible());
+    ASSERT_EQ(mainWindow().selectedFileIndex(), redIndex);
+
+    // The keys the main window gets next go to the file list.
+    QWidget* keys = mainWindow().focusWidget();
+    ASSERT_NE(keys, nullptr);
+    QTest::keyClick(keys, Qt::Key_Down);
+    EXPECT_EQ(mainWindow().selectedFileIndex(), redIndex + 1);
+    EXPECT_EQ(state().displays.fileNameField, mainWindow().fileBrowser().fileNames().at(redIndex + 1));
+    EXPECT_EQ(state().currentDirectory, dir);
+    EXPECT_EQ(directories.currentItem()->text(), directoryShown);
+}
+
 TEST_F(ColourTest, OnTheSampleDirectoryOneClickGivesTheCompositeAndLeavesNoFileBehind) {
-    ASSERT_EQ(sample::writeSampleDirectory(fsPath(dir)), "");
+    const QString red = writeSample();
     const QStringList before = entries();
-    QString red;
-    for (const sample::SampleEntry& entry : sample::sampleEntries())
-        if (entry.description.rfind("Opportunity PANCAM left, filter 4", 0) == 0) red = QString::fromStdString(entry.name);
     openInMain(red);
     clickColour();
     ASSERT_TRUE(composer().isVisible());

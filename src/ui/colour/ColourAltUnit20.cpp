@@ -289,7 +289,13 @@ void TForm20::passCurrentImage() {
         return;
     }
     run_ = AutomaticRun{true, {}};
-    runThenAlways([this] { pickBands(); }, [this] { run_.active = false; });
+    // The run steps the main window's list by program. At its end the keys go back to that list,
+    // not to the button that started it, so the arrow keys step on from the red band's entry.
+    runThenAlways([this] { pickBands(); },
+                  [this] {
+                      run_.active = false;
+                      workbench_.mainWindow().fileBrowser().fileList()->setFocus();
+                  });
     if (run_.loaded[Band::Red] && run_.loaded[Band::Green] && run_.loaded[Band::Blue]) processor.stopFailureTimer();
 }
 
