@@ -52,6 +52,9 @@ TForm33::TForm33(Workbench& workbench, platform::Platform& platform)
     for (QSpinBox* sol : {firstSol_, lastSol_}) {
         sol->setRange(1, 9999);
         sol->setValue(1);
+        // A sol typed digit by digit is one change, not one per digit: "299" typed as the last
+        // sol must not drag the first down to 2 on its way.
+        sol->setKeyboardTracking(false);
     }
     auto* cameraRow = new QHBoxLayout;
     const std::pair<const char*, std::vector<char>> cameras[] = {
