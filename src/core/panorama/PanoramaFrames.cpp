@@ -2,6 +2,7 @@
 
 #include "core/decode/ProductIdentifier.h"
 #include "core/imaging/PdsImage.h"
+#include "core/sequence/SequenceFrames.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,11 +20,6 @@ namespace {
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-bool isPicture(const std::string& path) {
-    const std::string ext = upper(fs::path(path).extension().string());
-    return ext == ".JPG" || ext == ".JPEG" || ext == ".IMG" || ext == ".BMP";
 }
 
 // "144.003 <deg>", "\"45.0\"": the leading number, when there is one and it is finite.
@@ -45,41 +41,11 @@ std::optional<double> firstOf(const imaging::PdsLabel& label,
     return std::nullopt;
 }
 
-// The archive volumes write names in lower case ("2n292280938effb100p0703l0m1.img.jpg", and
-// fetch --archive-names keeps them): a frame is a frame whatever the case of its name.
-decode::DecodedIdentifier decodedName(const std::string& path) {
-    return decode::decodeProductIdentifier(upper(fs::path(path).filename().string()));
-}
-
-struct Candidate {
-    std::string path;
-    decode::DecodedIdentifier id;
-    char camera = 0, eye = 0, filter = 0, rover = 0;
-    std::string sequence;
-};
-
 }  // namespace
 
 const char* eyeWord(PanoramaEye eye) { return eye == PanoramaEye::Left ? "left" : "right"; }
 
-const char* cameraWord(char cameraLetter) {
-    switch (cameraLetter) {
-        case 'N':
-            return "NAVCAM";
-        case 'P':
-            return "PANCAM";
-        case 'F':
-            return "front HAZCAM";
-        case 'R':
-            return "rear HAZCAM";
-        case 'M':
-            return "Microscopic Imager";
-        case 'E':
-            return "descent camera";
-        default:
-            return "unknown camera";
-    }
-}
+const char* cameraWord(char cameraLetter) { return sequence::cameraWord(cameraLetter); }
 
 void readPointing(PanoramaFrame& frame) {
     const fs::path picture(frame.path);
@@ -116,33 +82,17 @@ void readPointing(PanoramaFrame& frame) {
 }
 
 std::vector<std::string> directoryPictures(const std::string& directory, std::string& error) {
-    error.clear();
-    std::vector<std::string> out;
-    std::error_code ec;
-    fs::directory_iterator it(directory, ec);
-    if (ec) {
-        error = "cannot read the directory \"" + directory + "\": " + ec.message();
-        return out;
-    }
-    for (const fs::directory_entry& e : it) {
-        std::error_code fec;
-        if (!e.is_regular_file(fec)) continue;
-        const std::string ext = upper(e.path().extension().string());
-        if (ext == ".JPG" || ext == ".JPEG" || ext == ".IMG" || ext == ".BMP") out.push_back(e.path().string());
-    }
-    std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
-    return out;
+    return sequence::directoryPictures(directory, error);
 }
 
 std::optional<FrameRequest> requestForFrame(const std::string& path) {
-    const decode::DecodedIdentifier id = decodedName(path);
-    if (!id.validIdentifier || id.combinedProduct) return std::nullopt;
+    const std::optional<sequence::SequenceQuery> q = sequence::queryForFrame(path);
+    if (!q) return std::nullopt;
     FrameRequest r;
-    r.sequence = upper(id.sequence);
-    r.eye = std::toupper(static_cast<unsigned char>(id.eyeLetter[0])) == 'R' ? PanoramaEye::Right : PanoramaEye::Left;
-    const char camera = static_cast<char>(std::toupper(static_cast<unsigned char>(id.cameraLetter[0])));
-    if (camera == 'N') r.camera = PanoramaCamera::Navcam;
-    if (camera == 'P') r.camera = PanoramaCamera::Pancam;
+    r.sequence = q->sequence;
+    r.eye = q->eye == 'R' ? PanoramaEye::Right : PanoramaEye::Left;
+    if (q->camera == 'N') r.camera = PanoramaCamera::Navcam;
+    if (q->camera == 'P') r.camera = PanoramaCamera::Pancam;
     return r;
 }
 
@@ -150,52 +100,17 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     FrameSelection out;
     const char wantedEye = request.eye == PanoramaEye::Left ? 'L' : 'R';
     const std::string wantedSequence = upper(request.sequence);
-
-    std::vector<Candidate> all;
-    for (const std::string& path : paths) {
-        if (!isPicture(path)) continue;
-        Candidate c;
-        c.id = decodedName(path);
-        if (!c.id.validIdentifier || c.id.combinedProduct || !c.id.clockValid) continue;
-        c.path = path;
-        c.rover = c.id.roverDigit[0];
-        c.camera = static_cast<char>(std::toupper(static_cast<unsigned char>(c.id.cameraLetter[0])));
-        c.eye = static_cast<char>(std::toupper(static_cast<unsigned char>(c.id.eyeLetter[0])));
-        c.filter = c.id.filterDigit.empty() ? '0' : c.id.filterDigit[0];
-        c.sequence = upper(c.id.sequence);
-        all.push_back(std::move(c));
-    }
-    auto cameraMatches = [&](char camera) {
-        if (!request.camera) return true;
-        return camera == (*request.camera == PanoramaCamera::Navcam ? 'N' : 'P');
-    };
-    auto stitchable = [](char camera) { return camera == 'N' || camera == 'P'; };
-
-    // Frames of the same panorama as `c`: rover, camera, sequence, eye and filter.
-    auto together = [](const Candidate& a, const Candidate& b) {
-        return a.rover == b.rover && a.camera == b.camera && a.sequence == b.sequence && a.eye == b.eye &&
-               a.filter == b.filter && upper(a.id.identifier) != upper(b.id.identifier);
-    };
-    const Candidate* first = nullptr;
-    const Candidate* single = nullptr;
-    for (const Candidate& c : all) {
-        if (c.eye != wantedEye || !cameraMatches(c.camera)) continue;
-        if (!wantedSequence.empty() && c.sequence != wantedSequence) continue;
-        if (wantedSequence.empty()) {
-            if (!stitchable(c.camera)) continue;  // look on for one that is
-            // Without a sequence named, a lone frame (one of a stereo pair) is no panorama.
-            if (std::none_of(all.begin(), all.end(), [&](const Candidate& o) { return together(c, o); })) {
-                if (single == nullptr) single = &c;
-                continue;
-            }
-        }
-        first = &c;
-        break;
-    }
-    if (first == nullptr) first = single;
+    const std::vector<sequence::Picture> all = sequence::productPictures(paths);
+    const auto stitchable = [](char camera) { return camera == 'N' || camera == 'P'; };
+    sequence::SequenceQuery query;
+    query.sequence = wantedSequence;
+    query.eye = wantedEye;
+    if (request.camera) query.camera = *request.camera == PanoramaCamera::Navcam ? 'N' : 'P';
+    query.eligible = stitchable;
+    const sequence::Picture* first = sequence::firstOfSequence(all, query);
     const std::string asked = wantedSequence.empty() ? std::string() : " of sequence " + wantedSequence;
     if (first == nullptr) {
-        const bool hazards = std::any_of(all.begin(), all.end(), [&](const Candidate& c) {
+        const bool hazards = std::any_of(all.begin(), all.end(), [&](const sequence::Picture& c) {
             return c.eye == wantedEye && (c.camera == 'F' || c.camera == 'R') &&
                    (wantedSequence.empty() || c.sequence == wantedSequence);
         });
@@ -226,31 +141,17 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     out.filter = first->filter;
     out.sequence = first->sequence;
 
-    std::vector<const Candidate*> chosen;
-    for (const Candidate& c : all)
-        if (c.rover == out.rover && c.camera == out.camera && c.sequence == out.sequence && c.eye == wantedEye &&
-            c.filter == out.filter)
-            chosen.push_back(&c);
-    std::stable_sort(chosen.begin(), chosen.end(), [](const Candidate* a, const Candidate* b) {
-        if (a->id.clockValue != b->id.clockValue) return a->id.clockValue < b->id.clockValue;
-        return upper(a->id.identifier) < upper(b->id.identifier);
-    });
-    // One picture per product: a JPEG beside the PDS product of the same identifier is the same frame.
-    chosen.erase(std::unique(chosen.begin(), chosen.end(),
-                             [](const Candidate* a, const Candidate* b) {
-                                 return upper(a->id.identifier) == upper(b->id.identifier);
-                             }),
-                 chosen.end());
+    const std::vector<const sequence::Picture*> chosen = sequence::framesOf(all, *first);
     if (chosen.size() < 2) {
         out.error = "only one " + std::string(eyeWord(request.eye)) + "-eye frame of sequence " + out.sequence +
                     " is here: a panorama needs two or more";
         return out;
     }
 
-    for (const Candidate* c : chosen) {
+    for (const sequence::Picture* c : chosen) {
         PanoramaFrame f;
         f.path = c->path;
-        f.identifier = upper(c->id.identifier);
+        f.identifier = c->identifier;
         f.clock = c->id.clockValue;
         readPointing(f);
         out.frames.push_back(std::move(f));
@@ -260,8 +161,7 @@ FrameSelection selectFrames(const std::vector<std::string>& paths, const FrameRe
     for (const PanoramaFrame& f : out.frames) {
         std::string partner = f.identifier;
         partner[23] = otherEye;
-        auto it =
-            std::find_if(all.begin(), all.end(), [&](const Candidate& c) { return upper(c.id.identifier) == partner; });
+        auto it = std::find_if(all.begin(), all.end(), [&](const sequence::Picture& c) { return c.identifier == partner; });
         if (it == all.end()) {
             out.missingPartners.push_back(partner);
             continue;
