@@ -18,7 +18,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://keldar.example.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The panorama stitch runs Hugin's tools; the rest of the program works without them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hugin-tools, enblend")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hugin-tools, enblend, ffmpeg")
 # The summary is the first line of the package description, this the rest.
 set(CPACK_PACKAGE_DESCRIPTION "Keldar shows the raw image products of NASA's Mars Exploration\n\
 Rovers, Spirit and Opportunity, as the Planetary Data System publishes them.\n\

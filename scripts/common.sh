@@ -4,7 +4,7 @@ set -euo pipefail
 KELDAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KELDAR_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg-dev libgtest-dev
                  libbenchmark-dev tzdata fonts-dejavu-core xauth xvfb desktop-file-utils appstream
-                 python3 parallel hugin-tools enblend)
+                 python3 parallel hugin-tools enblend ffmpeg)
 
 keldar_install_missing() {
   local missing=()
