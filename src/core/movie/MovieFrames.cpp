@@ -238,6 +238,22 @@ double differenceGain(const std::vector<std::uint32_t>& histogram) {
     return 127.0 / std::max(1, level);
 }
 
+std::pair<double, double> exposureFit(const std::uint8_t* plane, const std::uint8_t* reference, std::size_t size) {
+    double sp = 0, sr = 0, spp = 0, spr = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const double p = plane[i], r = reference[i];
+        sp += p;
+        sr += r;
+        spp += p * p;
+        spr += p * r;
+    }
+    const double n = static_cast<double>(std::max<std::size_t>(size, 1));
+    const double variance = spp / n - (sp / n) * (sp / n), covariance = spr / n - (sp / n) * (sr / n);
+    // A flat frame has no exposure to fit but its level.
+    const double a = variance > 1e-6 ? std::clamp(covariance / variance, 0.5, 2.0) : 1.0;
+    return {a, sr / n - a * sp / n};
+}
+
 std::pair<int, int> stretchRange(const std::uint8_t* plane, std::size_t size, int step) {
     std::uint64_t histogram[256] = {};
     std::uint64_t counted = 0;
@@ -364,15 +380,26 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
     const std::size_t size = pixels * static_cast<std::size_t>(c);
     const std::vector<std::uint8_t> median = medianOf(pointers, size, jobs);
     if (progress) progress(total, total, "median");
+    // Each frame's exposure matched to the still scene's first (the rovers' exposures differ a
+    // little from frame to frame): a gain and offset fitted over all its pixels, which the few
+    // that move barely sway. What is left is what moved.
+    std::vector<std::pair<double, double>> exposure(static_cast<std::size_t>(total));
+    for (int i = 0; i < total; ++i)
+        exposure[static_cast<std::size_t>(i)] = exposureFit(planes[static_cast<std::size_t>(i)].data(), median.data(), size);
     // One gain for the whole movie, so that a level means the same in every frame.
     std::vector<std::uint32_t> histogram(256, 0);
-    for (const auto& p : planes)
-        for (std::size_t i = 0; i < size; ++i) ++histogram[static_cast<std::size_t>(std::abs(p[i] - median[i]))];
+    for (int i = 0; i < total; ++i) {
+        const auto [a, b] = exposure[static_cast<std::size_t>(i)];
+        const std::uint8_t* p = planes[static_cast<std::size_t>(i)].data();
+        for (std::size_t k = 0; k < size; ++k)
+            ++histogram[static_cast<std::size_t>(std::min(255.0, std::fabs(std::nearbyint(a * p[k] + b - median[k]))))];
+    }
     const double gain = differenceGain(histogram);
     for (int i = 0; i < total; ++i) {
         if (stop != nullptr && stop->load()) return "stopped";
         std::vector<std::uint8_t>& p = planes[static_cast<std::size_t>(i)];
-        for (std::size_t k = 0; k < size; ++k) p[k] = clampToByte(128.0 + gain * (p[k] - median[k]));
+        const auto [a, b] = exposure[static_cast<std::size_t>(i)];
+        for (std::size_t k = 0; k < size; ++k) p[k] = clampToByte(128.0 + gain * (a * p[k] + b - median[k]));
         toBgr(p, c, bgr);
         std::vector<std::uint8_t>().swap(p);  // given back as soon as it is sent
         if (!emit(bgr, i)) return "stopped";

@@ -82,8 +82,11 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
 // The per-pixel median of equally sized planes (the upper median of an even count).
 std::vector<std::uint8_t> medianOf(const std::vector<const std::uint8_t*>& planes, std::size_t size, int jobs = 1);
 // The gain that maps the largest differences (all but the brightest 0.05 % of |frame - median|
-// over every frame) onto 127 grey levels from mid-grey.
+// over every frame, after each frame's exposure is matched to the median's) onto 127 grey
+// levels from mid-grey.
 double differenceGain(const std::vector<std::uint32_t>& absoluteHistogram);
+// The gain and offset that bring a plane's exposure nearest to the reference's (least squares).
+std::pair<double, double> exposureFit(const std::uint8_t* plane, const std::uint8_t* reference, std::size_t size);
 // A plane's 1 % and 99 % levels.
 std::pair<int, int> stretchRange(const std::uint8_t* plane, std::size_t size, int step = 1);
 // Writes `text` into a blue, green, red picture (rows `stride` bytes apart) in white with a
