@@ -94,6 +94,24 @@ constexpr int kJpegQuality = 85;  // keeps the directory to a couple of megabyte
 // NAVCAM and HAZCAM see a broad red-weighted band; a grey picture is that sum.
 const Rgb kBroadband{0.50f, 0.35f, 0.15f};
 
+// Spirit, sol 486, early afternoon, when the plains below the hills raise dust devils: one NAVCAM
+// left frame every half minute from one pointing, so the devils show by their motion.
+const long long kSpiritDustDevilClock = clockOnSol(kSpiritLanding, 486, -10400);
+constexpr int kDustDevilSeconds = 31;
+std::string dustDevilFrame(int i) {
+    return productId('2', 'N', kSpiritDustDevilClock + i * kDustDevilSeconds, "EFF", "63", "00", "P1853", 'L', '0');
+}
+constexpr float kDustDevilYaw = 135.0f;
+constexpr float kDustDevilHorizon = 0.40f;  // fraction of the height: mostly plain, some sky
+// Where the devil's brightest point, its dusty foot just beyond the near plain, is in frame i
+// (pixel column c spans c..c+1): it drifts right, unevenly, and recedes a little, so its foot
+// climbs toward the horizon.
+void dustDevilPlace(int i, double& x, double& y) {
+    const double t = static_cast<double>(i) / (kDustDevilFrames - 1);
+    x = 80.0 + 350.0 * t + 8.0 * std::sin(6.283185307179586 * t);
+    y = static_cast<double>(kDustDevilHorizon) * kSide + 4.0 - 5.0 * t;
+}
+
 // ---- Scenes -------------------------------------------------------------------------------
 
 // Gusev plains: rocky, bright dust, hills on the horizon.
@@ -411,6 +429,65 @@ ImageBuffer roverFrame(Raster r, unsigned noiseSeed) {
     return toGreyImage(r, kBroadband, 1.5f, noiseSeed);
 }
 
+// The dust-devil scene as grey levels (0..255), rendered once for every frame of the sequence.
+std::vector<float> dustDevilScene() {
+    SceneParams s = gusev(486);
+    s.hillAmplitude = 25.0f;
+    s.hillStart = 400.0f;
+    s.hillEnd = 1500.0f;
+    const Terrain t(s);
+    Raster r = renderView(t, navcam(kDustDevilYaw, kDustDevilHorizon));
+    // Exposed for the bright sky, which keeps the devil against it clear of saturation.
+    stretch(r, kBroadband, 0.003f, 0.997f, 0.04f, 0.85f);
+    std::vector<float> grey(static_cast<std::size_t>(kSide) * kSide);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            const Rgb& p = r.at(x, y);
+            grey[static_cast<std::size_t>(y) * kSide + static_cast<std::size_t>(x)] =
+                255.0f * (p.r * kBroadband.r + p.g * kBroadband.g + p.b * kBroadband.b);
+        }
+    return grey;
+}
+
+// Frame i of the dust-devil sequence. The exposure of each frame is a little off (gain within
+// 1.5 %, offset within 2 levels) and its noise is its own. Taking the frames' median away leaves
+// the gain as a shift that grows with the scene's brightness, so it is kept small enough for the
+// devil to stay the brightest thing left, by a few levels, whichever way a frame's gain went.
+ImageBuffer dustDevilFrameImage(const std::vector<float>& scene, int i) {
+    Rng rng(600u + static_cast<unsigned>(i));
+    const float gain = 1.0f + rng.range(-0.015f, 0.015f);
+    const float offset = rng.range(-2.0f, 2.0f);
+    double px = 0.0, py = 0.0;
+    dustDevilPlace(i, px, py);
+    const auto cx = static_cast<float>(px), cy = static_cast<float>(py);
+    const float peak = 9.0f + std::sin(1.3f * static_cast<float>(i));  // grey levels, the devil pulses
+    const float phase = 0.9f * static_cast<float>(i);
+    ImageBuffer img(kSide, kSide);
+    for (int y = 0; y < kSide; ++y) {
+        // Height above the brightest point: the column leans downwind, sways, widens and fades
+        // upward, and ends quickly below where its foot meets the ground.
+        const float h = cy - (static_cast<float>(y) + 0.5f);
+        const float along = h >= 0.0f ? std::exp(-h / 65.0f) : std::exp(-(h * h) / 49.0f);
+        const float axis = cx + 0.12f * h + 3.0f * (std::sin(h / 23.0f + phase) - std::sin(phase));
+        const float width = 7.0f + 0.06f * std::max(h, 0.0f);
+        const float strength = h > 260.0f || h < -30.0f ? 0.0f : peak * along;
+        std::uint8_t* row = img.row(y);
+        for (int x = 0; x < kSide; ++x) {
+            float v = gain * scene[static_cast<std::size_t>(y) * kSide + static_cast<std::size_t>(x)] + offset;
+            if (strength > 0.0f) {
+                const float d = (static_cast<float>(x) + 0.5f - axis) / width;
+                if (d > -5.0f && d < 5.0f) v += strength * std::exp(-0.5f * d * d);
+            }
+            v += 4.0f * (rng.uniform() + rng.uniform() - 1.0f);  // about 1.6 levels rms
+            const std::uint8_t b = v <= 0.0f ? 0 : v >= 254.5f ? 255 : static_cast<std::uint8_t>(v + 0.5f);
+            row[3 * x + 0] = b;
+            row[3 * x + 1] = b;
+            row[3 * x + 2] = b;
+        }
+    }
+    return img;
+}
+
 struct MapSet {
     const char* rover;
     std::uint32_t seed;
@@ -462,6 +539,14 @@ std::vector<SampleEntry> sampleEntries() {
             pano.push_back({panoramaFrame(i, eye) + ".LBL", K::Label, 0, 0, false, "detached label of " + what});
         }
     e.insert(at, pano.begin(), pano.end());
+    // So do the dust-devil frames, of sol 486.
+    at = std::find_if(e.begin(), e.end(), [](const SampleEntry& x) { return x.name == kSpiritHills + ".JPG"; });
+    std::vector<SampleEntry> devil;
+    for (int i = 0; i < kDustDevilFrames; ++i)
+        devil.push_back(
+            {dustDevilFrame(i) + ".JPG", K::Product, kSide, kSide, false,
+             "Spirit NAVCAM left eye, sol 486, frame " + std::to_string(i + 1) + " of the dust-devil sequence P1853"});
+    e.insert(at, devil.begin(), devil.end());
     return e;
 }
 
@@ -483,6 +568,20 @@ SamplePanorama samplePanorama() {
     p.fieldOfView = 45.0;
     p.frameSide = kSide;
     return p;
+}
+
+SampleDustDevil sampleDustDevil() {
+    SampleDustDevil d;
+    d.sequence = "P1853";
+    for (int i = 0; i < kDustDevilFrames; ++i) {
+        d.frames.push_back(dustDevilFrame(i) + ".JPG");
+        double x = 0.0, y = 0.0;
+        dustDevilPlace(i, x, y);
+        d.x.push_back(x);
+        d.y.push_back(y);
+    }
+    d.frameSide = kSide;
+    return d;
 }
 
 std::vector<std::string> sampleDirectories() {
@@ -607,6 +706,12 @@ std::string writeSampleDirectory(const std::string& dir, std::vector<std::string
                 if (err.empty()) err = writeBytes(root / (panoramaFrame(i, eye) + ".LBL"), text.data(), text.size(), kept);
             }
         }
+    }
+    // Spirit, sol 486: the dust-devil watch, one rendering of the scene under every frame.
+    {
+        const std::vector<float> scene = dustDevilScene();
+        for (int i = 0; i < kDustDevilFrames && err.empty(); ++i)
+            put(dustDevilFrameImage(scene, i), dustDevilFrame(i) + ".JPG");
     }
     if (!err.empty()) return err;
 

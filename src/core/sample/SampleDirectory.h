@@ -54,6 +54,20 @@ struct SamplePanorama {
 };
 SamplePanorama samplePanorama();
 
+// A dust-devil watch: NAVCAM left frames of one pointing, taken a few tens of seconds apart,
+// each exposed a little differently and with its own sensor noise, while a faint dust devil
+// (a few grey levels brighter than what is behind it) crosses the view from left to right.
+// It is hard to see in a frame and stands out once the per-pixel median of the frames is
+// taken away.
+inline constexpr int kDustDevilFrames = 16;
+struct SampleDustDevil {
+    std::string sequence;             // "P1853"
+    std::vector<std::string> frames;  // file names, in clock order
+    std::vector<double> x, y;         // the devil's brightest point in each frame, pixels from the top left
+    int frameSide = 512;              // pixels
+};
+SampleDustDevil sampleDustDevil();
+
 // Subdirectories (relative, '/'-separated) that the sample creates, including empty ones.
 std::vector<std::string> sampleDirectories();
 

@@ -1,8 +1,10 @@
 // The generated sample directory: names, layout, pictures and their stereo and colour content,
 // determinism and failure reporting.
 
+#include "core/decode/ProductIdentifier.h"
 #include "core/imaging/ImageFile.h"
 #include "core/sample/SampleDirectory.h"
+#include "core/time/MissionTime.h"
 
 #include <gtest/gtest.h>
 
@@ -278,6 +280,45 @@ TEST(SampleNames, BothRoversOnSeveralSolsAndACruiseFrame) {
     EXPECT_GE(opportunitySols.size(), 3u);
 }
 
+TEST(SampleNames, DustDevilFramesAreOneSpiritNavcamLeftSequenceOfSol486) {
+    const keldar::sample::SampleDustDevil devil = keldar::sample::sampleDustDevil();
+    ASSERT_EQ(devil.frames.size(), static_cast<std::size_t>(keldar::sample::kDustDevilFrames));
+    ASSERT_EQ(devil.x.size(), devil.frames.size());
+    ASSERT_EQ(devil.y.size(), devil.frames.size());
+    const auto entries = keldar::sample::sampleEntries();
+    long long previousClock = 0;
+    for (const std::string& name : devil.frames) {
+        SCOPED_TRACE(name);
+        const SampleEntry* e = findEntry(entries, name);
+        ASSERT_NE(e, nullptr) << "listed with the other files";
+        EXPECT_EQ(e->kind, SampleEntry::Kind::Product);
+        EXPECT_EQ(e->width, devil.frameSide);
+        EXPECT_EQ(e->height, devil.frameSide);
+        const auto d = keldar::decode::decodeProductIdentifier(name);
+        ASSERT_TRUE(d.validIdentifier && d.clockValid);
+        EXPECT_EQ(d.roverDigit + d.cameraLetter + d.eyeLetter, "2NL");
+        EXPECT_EQ(d.sequence, devil.sequence);
+        // Nothing but the clock changes within the sequence.
+        EXPECT_EQ(name.substr(11), devil.frames.front().substr(11));
+        if (previousClock != 0) {
+            EXPECT_GE(d.clockValue - previousClock, 10);
+            EXPECT_LE(d.clockValue - previousClock, 60);
+        }
+        previousClock = d.clockValue;
+        const auto t = keldar::time::missionTimeOf(d);
+        ASSERT_TRUE(t.has_value());
+        EXPECT_EQ(t->sol, 486);
+        EXPECT_GT(t->ltstHours, 11.0) << "dust devils rise in the warm hours of the day";
+        EXPECT_LT(t->ltstHours, 16.0);
+    }
+    for (const SampleEntry& e : entries) {
+        if (e.name.size() > 23 && e.name.substr(19, 5) == devil.sequence) {
+            EXPECT_NE(std::find(devil.frames.begin(), devil.frames.end(), e.name), devil.frames.end())
+                << e.name << " shares the dust devil's sequence";
+        }
+    }
+}
+
 TEST(SampleNames, MapsAndDirectoriesAreListed) {
     const auto dirs = keldar::sample::sampleDirectories();
     for (const char* d : {"Traverse-Maps/Opportunity", "Traverse-Maps/Spirit", "ImageCategories/Anaglyphs",
@@ -482,6 +523,69 @@ TEST_F(SampleDirectoryTest, WritingAgainGivesIdenticalBytes) {
     // Over an existing sample its files are left as they are, and nothing is added.
     ASSERT_EQ(keldar::sample::writeSampleDirectory(other.path().string()), "");
     EXPECT_EQ(treeHashes(other.path()), b);
+}
+
+TEST_F(SampleDirectoryTest, DustDevilIsFaintInAFrameAndBrightestOnceTheMedianIsTakenAway) {
+    const keldar::sample::SampleDustDevil devil = keldar::sample::sampleDustDevil();
+    const int side = devil.frameSide;
+    const auto n = static_cast<std::size_t>(side) * static_cast<std::size_t>(side);
+    std::vector<std::vector<int>> frames;
+    for (const std::string& name : devil.frames) {
+        const ImageBuffer img = load(name);
+        ASSERT_EQ(img.width(), side);
+        ASSERT_EQ(img.height(), side);
+        std::vector<int> g(n);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) g[static_cast<std::size_t>(y * side + x)] = grey(img, x, y);
+        frames.push_back(std::move(g));
+    }
+    std::vector<double> median(n);
+    std::vector<int> values(frames.size());
+    for (std::size_t p = 0; p < n; ++p) {
+        for (std::size_t f = 0; f < frames.size(); ++f) values[f] = frames[f][p];
+        std::sort(values.begin(), values.end());
+        median[p] = 0.5 * (values[values.size() / 2 - 1] + values[values.size() / 2]);
+    }
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        SCOPED_TRACE(devil.frames[f]);
+        std::vector<double> diff(n);
+        for (std::size_t p = 0; p < n; ++p) diff[p] = frames[f][p] - median[p];
+        auto at = [&](const std::vector<double>& v, int x, int y) { return v[static_cast<std::size_t>(y * side + x)]; };
+        // The brightest 9 x 9 mean of the difference: sensor noise averages out, the devil does not.
+        constexpr int r = 4;
+        std::vector<double> rows(n, 0.0);
+        for (int y = 0; y < side; ++y)
+            for (int x = r; x < side - r; ++x)
+                for (int i = x - r; i <= x + r; ++i) rows[static_cast<std::size_t>(y * side + x)] += at(diff, i, y);
+        int bestX = -1, bestY = -1;
+        double best = -1e9;
+        for (int y = r; y < side - r; ++y)
+            for (int x = r; x < side - r; ++x) {
+                double sum = 0.0;
+                for (int j = y - r; j <= y + r; ++j) sum += at(rows, x, j);
+                if (sum > best) {
+                    best = sum;
+                    bestX = x;
+                    bestY = y;
+                }
+            }
+        EXPECT_NEAR(bestX, devil.x[f], 10.0) << "the brightest thing of the difference is the devil";
+        EXPECT_NEAR(bestY, devil.y[f], 15.0);
+
+        // In the frame itself it is only a few percent above the scene behind it. The frame's
+        // own exposure shift is the median of its difference, nearly all of it devil-free.
+        std::vector<double> sorted = diff;
+        std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(n / 2), sorted.end());
+        const int cx = static_cast<int>(std::lround(devil.x[f])), cy = static_cast<int>(std::lround(devil.y[f]));
+        double excess = 0.0, scene = 0.0;
+        for (int y = cy - 2; y <= cy + 2; ++y)
+            for (int x = cx - 2; x <= cx + 2; ++x) {
+                excess += (at(diff, x, y) - sorted[n / 2]) / 25.0;
+                scene += at(median, x, y) / 25.0;
+            }
+        EXPECT_GT(excess, 4.0);
+        EXPECT_LT(excess / scene, 0.08);
+    }
 }
 
 // ---- Failures -----------------------------------------------------------------------------
