@@ -162,7 +162,9 @@ TEST_F(Fetch, TransfersThatStallRedirectOrAreRefusedEndAsTheyShould) {
     EXPECT_NE(r.err.find(idFor('N', 77, 2) + ".JPG: more than 5 redirects"), std::string::npos) << r.err;
     const std::string log = archive_->requests();
     EXPECT_EQ(count(log, "GET " + first + " "), 1u) << "a 403 is not asked again";
-    EXPECT_LE(count(log, "GET " + third + " "), 6u) << "the first request and five redirects at most, once";
+    // The chain is followed to its limit and not tried again as a whole: five tries would be 30
+    // requests (a connection the server dropped along the chain may be asked once more).
+    EXPECT_LE(count(log, "GET " + third + " "), 12u);
     // The 503 asked for a second's pause, and had it.
     const std::vector<double> times = requestTimes(log, fourth);
     ASSERT_EQ(times.size(), 2u);
