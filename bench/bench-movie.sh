@@ -28,7 +28,7 @@ if [[ ! -d $dir ]]; then
     done
     mv "$dir.part" "$dir"
 fi
-printf '%-22s %8s %10s %8s %8s %10s\n' run wall preparing median ffmpeg "peak RSS"
+printf '%-30s %8s %10s %8s %8s %12s %12s\n' run wall preparing median ffmpeg "keldar-cli" "with ffmpeg"
 for run in "mp4" "mp4 --difference" "gif" "gif --difference"; do
     set -- $run
     out=$work/out.$1
@@ -39,6 +39,7 @@ for run in "mp4" "mp4 --difference" "gif" "gif --difference"; do
     read -r median < <(awk '/^median/{print $2}' "$work/timings")
     read -r encoder < <(awk '/^ffmpeg/{print $2}' "$work/timings")
     read -r all < <(awk '/^all/{print $2}' "$work/timings")
-    printf '%-22s %7.2fs %9.2fs %7.2fs %7.2fs %8d MB\n' "$frames x 1024², $run" "$all" "$preparing" "$median" "$encoder" \
-        $(( $(cat "$work/rss") / 1024 ))
+    read -r own < <(awk '/^peak memory/{print $3}' "$work/timings")
+    printf '%-30s %7.2fs %9.2fs %7.2fs %7.2fs %9d MB %9d MB\n' "$frames x 1024², $run" "$all" "$preparing" "$median" \
+        "$encoder" "$own" $(( $(cat "$work/rss") / 1024 ))
 done

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <thread>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "cli/Arguments.h"
@@ -151,9 +152,15 @@ int runMovieCommand(const std::vector<std::string>& args) {
         return 130;
     }
     if (!result.ok()) return failure(cmd, result.error);
-    if (timings)
-        std::fprintf(stderr, "preparing frames %8.3f s\nmedian           %8.3f s\nffmpeg           %8.3f s\nall              %8.3f s\n",
-                     result.preparingSeconds, result.medianSeconds, result.encoderSeconds, result.seconds);
+    if (timings) {
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        std::fprintf(stderr,
+                     "preparing frames %8.3f s\nmedian           %8.3f s\nffmpeg           %8.3f s\nall              %8.3f s\n"
+                     "peak memory      %8ld MB (keldar-cli alone)\n",
+                     result.preparingSeconds, result.medianSeconds, result.encoderSeconds, result.seconds,
+                     static_cast<long>(usage.ru_maxrss / 1024));
+    }
     std::printf("Movie of %d frames of sequence %s (%s %s eye), %d x %d pixels at %d frames a second, written to %s in %.1f s\n",
                 result.frames, plan.sequence.c_str(), sequence::cameraWord(plan.camera), sequence::eyeWord(plan.eye),
                 result.shape.width, result.shape.height, output.framesPerSecond, output.path.c_str(), result.seconds);

@@ -30,19 +30,24 @@ double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::
 
 std::vector<std::string> encoderArguments(const MovieOutput& output, const MovieShape& shape, const std::string& target) {
     std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "error", "-y",
-                                  "-f", "rawvideo", "-pix_fmt", "bgr24",
+                                  "-f", "rawvideo", "-pix_fmt", shape.channels == 1 ? "gray" : "bgr24",
                                   "-s", std::to_string(shape.width) + "x" + std::to_string(shape.height),
                                   "-framerate", std::to_string(output.framesPerSecond), "-i", "pipe:0"};
     switch (output.format) {
         case Format::Mp4:
             // 4:2:0, which every player takes; the index in front, so it plays while it loads.
-            a.insert(a.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+            a.insert(a.end(), {"-c:v", "libx264", "-preset", "superfast", "-crf", "18", "-pix_fmt", "yuv420p",
                                "-movflags", "+faststart", "-f", "mp4"});
             break;
         case Format::Gif:
-            // A palette made from the frames themselves.
-            a.insert(a.end(), {"-filter_complex", "split[a][b];[a]palettegen=stats_mode=full[p];[b][p]paletteuse",
-                               "-loop", "0", "-f", "gif"});
+            // Grey frames fit a palette of grey levels exactly, with no frame held back; colour
+            // frames get a palette made from the frames themselves, which ffmpeg can only make
+            // once it has seen them all.
+            if (shape.channels == 1)
+                a.insert(a.end(), {"-pix_fmt", "gray", "-loop", "0", "-f", "gif"});
+            else
+                a.insert(a.end(), {"-filter_complex", "split[a][b];[a]palettegen=stats_mode=full[p];[b][p]paletteuse",
+                                   "-loop", "0", "-f", "gif"});
             break;
         case Format::Webm:
             a.insert(a.end(), {"-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-deadline", "realtime", "-cpu-used",
@@ -51,6 +56,14 @@ std::vector<std::string> encoderArguments(const MovieOutput& output, const Movie
     }
     a.push_back(target);
     return a;
+}
+
+// Read, not set: umask() would change it for every thread for a moment.
+mode_t processUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    return 022;
 }
 
 }  // namespace
@@ -69,12 +82,17 @@ std::string findFfmpeg() {
 std::string FfmpegEncoder::start(const std::string& ffmpeg, const MovieOutput& output, const MovieShape& shape) {
     destination_ = output.path;
     keepExisting_ = output.keepExisting;
-    frameBytes_ = static_cast<std::size_t>(shape.width) * shape.height * 3;
+    frameBytes_ = static_cast<std::size_t>(shape.width) * shape.height * shape.channels;
     const fs::path dest(output.path);
     const fs::path dir = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
-    std::string temp = (dir / ("." + dest.filename().string() + ".keldar-XXXXXX")).string();
+    std::string name = ".";
+    name += dest.filename().string();
+    name += ".keldar-XXXXXX";
+    std::string temp = (dir / name).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return "cannot write in " + dir.string() + ": " + std::strerror(errno);
+    // A movie is for sharing: the mode a new file gets, not mkstemp's private one.
+    ::fchmod(fd, 0666 & ~processUmask());
     ::close(fd);
     temp_ = temp;
     const char* tmpdir = std::getenv("TMPDIR");
@@ -193,10 +211,12 @@ MovieResult makeMovie(const MoviePlan& plan, const MovieOptions& options, const 
     std::signal(SIGPIPE, SIG_IGN);
     FfmpegEncoder encoder;
     std::string startError;
+    MovieOptions grey = options;
+    grey.greyFrames = true;
     double inEncoder = 0;
     Clock::time_point medianFrom = started;
     const std::string error = makeFrames(
-        plan, options,
+        plan, grey,
         [&](const MovieShape& shape) {
             result.shape = shape;
             startError = encoder.start(ffmpeg, output, shape);

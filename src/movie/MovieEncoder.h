@@ -34,7 +34,7 @@ public:
 
     // Starts ffmpeg for frames of `shape`: "" or why it cannot.
     std::string start(const std::string& ffmpeg, const MovieOutput& output, const MovieShape& shape);
-    // One frame, width x height x 3 bytes; false when ffmpeg took no more.
+    // One frame, width x height x the shape's channels; false when ffmpeg took no more.
     bool write(const std::uint8_t* frame);
     // Closes the pipe, waits for ffmpeg and moves the movie into place: "" or what went wrong
     // (ffmpeg's last lines).

@@ -62,6 +62,7 @@ Raw readFrame(const std::string& path) {
 // Brings a frame to the movie's size (bilinear; only ever up, since the movie takes its
 // largest frame's size) and to `channels`.
 std::vector<std::uint8_t> fitted(const Raw& raw, int width, int height, int channels) {
+    if (raw.width == width && raw.height == height && raw.channels == channels) return raw.pixels;
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height * channels);
     const bool same = raw.width == width && raw.height == height;
     const double sx = static_cast<double>(raw.width) / width, sy = static_cast<double>(raw.height) / height;
@@ -110,6 +111,22 @@ std::string readAll(const MoviePlan& plan, int jobs, const std::atomic<bool>* st
     return errors;
 }
 
+// A frame in the movie's pixel form: grey (one byte a pixel; colour by its luminance) or blue,
+// green, red.
+void toMovie(const std::vector<std::uint8_t>& plane, int channels, int movieChannels, std::vector<std::uint8_t>& out) {
+    if (movieChannels == 3 || channels == 1) {
+        if (movieChannels == channels) out = plane;
+        else {
+            out.resize(plane.size() * 3);
+            for (std::size_t i = 0; i < plane.size(); ++i) out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = plane[i];
+        }
+        return;
+    }
+    out.resize(plane.size() / 3);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = clampToByte(0.114 * plane[3 * i] + 0.587 * plane[3 * i + 1] + 0.299 * plane[3 * i + 2]);
+}
+
 void toBgr(const std::vector<std::uint8_t>& plane, int channels, std::vector<std::uint8_t>& bgr) {
     if (channels == 3) {
         bgr = plane;
@@ -119,11 +136,11 @@ void toBgr(const std::vector<std::uint8_t>& plane, int channels, std::vector<std
     for (std::size_t i = 0; i < plane.size(); ++i) bgr[3 * i] = bgr[3 * i + 1] = bgr[3 * i + 2] = plane[i];
 }
 
-void captionInto(std::vector<std::uint8_t>& bgr, const MovieShape& shape, const std::string& text) {
+void captionInto(std::vector<std::uint8_t>& frame, const MovieShape& shape, const std::string& text) {
     if (text.empty()) return;
     const int scale = std::max(1, shape.height / 256);
-    drawCaption(bgr.data(), shape.width, shape.height, static_cast<std::size_t>(shape.width) * 3, text, 4 * scale,
-                shape.height - 4 * scale, scale);
+    drawCaption(frame.data(), shape.width, shape.height, static_cast<std::size_t>(shape.width) * shape.channels, text,
+                4 * scale, shape.height - 4 * scale, scale, shape.channels);
 }
 
 // 5 x 7 pixel glyphs of what a caption holds, a row a byte, the leftmost pixel the highest bit.
@@ -274,12 +291,12 @@ std::pair<int, int> stretchRange(const std::uint8_t* plane, std::size_t size, in
 }
 
 void drawCaption(std::uint8_t* pixels, int width, int height, std::size_t stride, const std::string& text, int x, int y,
-                 int scale) {
+                 int scale, int channels) {
     const int top = y - 7 * scale;
     const auto put = [&](int px, int py, std::uint8_t value) {
         if (px < 0 || py < 0 || px >= width || py >= height) return;
-        std::uint8_t* p = pixels + static_cast<std::size_t>(py) * stride + 3 * static_cast<std::size_t>(px);
-        p[0] = p[1] = p[2] = value;
+        std::uint8_t* p = pixels + static_cast<std::size_t>(py) * stride + static_cast<std::size_t>(channels) * px;
+        for (int c = 0; c < channels; ++c) p[c] = value;
     };
     // The rim first, then the letters over it: readable on bright and dark ground alike.
     for (int pass = 0; pass < 2; ++pass) {
@@ -331,7 +348,15 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
     shape.width += shape.width % 2;
     shape.height += shape.height % 2;
     shape.largestFrames = static_cast<int>(std::count(sizes.begin(), sizes.end(), std::make_pair(shape.width, shape.height)));
-    if (ready && !ready(shape)) return "stopped";
+    // The movie is grey when its first frame is (the rovers' cameras are), where that is asked
+    // for: a third of the bytes to the encoder.
+    bool started = false;
+    const auto begin = [&](int firstChannels) {
+        if (started) return true;
+        started = true;
+        shape.channels = options.greyFrames && firstChannels == 1 ? 1 : 3;
+        return !ready || ready(shape);
+    };
     const std::size_t pixels = static_cast<std::size_t>(shape.width) * shape.height;
     std::vector<std::uint8_t> bgr;
     const auto emit = [&](std::vector<std::uint8_t>& frame, int index) {
@@ -344,6 +369,10 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
         bool going = true;
         errors = readAll(plan, jobs, stop, [&](int index, Raw& raw) {
             if (!going) return;
+            if (!begin(raw.channels)) {
+                going = false;
+                return;
+            }
             std::vector<std::uint8_t> plane = fitted(raw, shape.width, shape.height, raw.channels);
             if (options.look == Look::Stretch) {
                 // Each frame to its own 1 %-99 % range: the exposure's flicker goes.
@@ -351,7 +380,7 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
                 if (hi > lo)
                     for (std::uint8_t& v : plane) v = clampToByte((v - lo) * 255.0 / (hi - lo));
             }
-            toBgr(plane, raw.channels, bgr);
+            toMovie(plane, raw.channels, shape.channels, bgr);
             going = emit(bgr, index);
         });
         if (errors.empty() && !going) return "stopped";
@@ -375,6 +404,7 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
             planes[static_cast<std::size_t>(i)] = std::move(colour);
         }
     if (stop != nullptr && stop->load()) return "stopped";
+    if (!begin(c)) return "stopped";
     std::vector<const std::uint8_t*> pointers;
     for (const auto& p : planes) pointers.push_back(p.data());
     const std::size_t size = pixels * static_cast<std::size_t>(c);
@@ -400,7 +430,7 @@ std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const
         std::vector<std::uint8_t>& p = planes[static_cast<std::size_t>(i)];
         const auto [a, b] = exposure[static_cast<std::size_t>(i)];
         for (std::size_t k = 0; k < size; ++k) p[k] = clampToByte(128.0 + gain * (a * p[k] + b - median[k]));
-        toBgr(p, c, bgr);
+        toMovie(p, c, shape.channels, bgr);
         std::vector<std::uint8_t>().swap(p);  // given back as soon as it is sent
         if (!emit(bgr, i)) return "stopped";
     }

@@ -54,13 +54,17 @@ struct MovieOptions {
     Look look = Look::Plain;
     bool caption = false;
     int jobs = 2;  // frames read at once
+    // Frames of a grey movie (its first frame grey, as the rovers' cameras give) handed over at
+    // one byte a pixel; otherwise every frame comes as blue, green, red.
+    bool greyFrames = false;
 };
 
-// What the frames came out as: every frame is width x height, 3 bytes a pixel (blue, green,
-// red), rows top down and packed.
+// What the frames came out as: every frame is width x height, `channels` bytes a pixel (grey,
+// or blue, green, red), rows top down and packed.
 struct MovieShape {
     int width = 0;
     int height = 0;
+    int channels = 3;
     int largestFrames = 0;  // frames that were already that size; the others are scaled up
 };
 
@@ -70,7 +74,7 @@ using MovieProgress = std::function<void(int done, int total, const char* stage)
 using MovieSink = std::function<bool(const std::uint8_t* pixels, int index)>;
 
 // Reads and prepares every frame of `plan` and hands each, in order, to `sink`; `shape` is
-// known before the first frame goes (`ready` is called then). Returns "" or what went wrong,
+// known before the first frame goes (`ready` is called then, once the first frame is read). Returns "" or what went wrong,
 // naming every frame that cannot be read. A plain or stretched movie holds a few frames at a
 // time; a difference movie holds every frame once, at one byte a pixel for grey frames, since
 // the median needs them all. `stop` is polled between frames and rows.
@@ -89,9 +93,9 @@ double differenceGain(const std::vector<std::uint32_t>& absoluteHistogram);
 std::pair<double, double> exposureFit(const std::uint8_t* plane, const std::uint8_t* reference, std::size_t size);
 // A plane's 1 % and 99 % levels.
 std::pair<int, int> stretchRange(const std::uint8_t* plane, std::size_t size, int step = 1);
-// Writes `text` into a blue, green, red picture (rows `stride` bytes apart) in white with a
-// dark rim, its lower left corner at (x, y), each font pixel `scale` pixels wide.
+// Writes `text` into a picture of `channels` bytes a pixel (rows `stride` bytes apart) in white
+// with a dark rim, its lower left corner at (x, y), each font pixel `scale` pixels wide.
 void drawCaption(std::uint8_t* pixels, int width, int height, std::size_t stride, const std::string& text, int x, int y,
-                 int scale);
+                 int scale, int channels = 3);
 
 }  // namespace keldar::movie
