@@ -95,6 +95,12 @@ int failure(const char* command, const std::string& message) {
     return kExitFailure;
 }
 
+bool wholeNumberIn(const std::string& text, int lo, int hi, int& out) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    out = std::stoi(text);
+    return out >= lo && out <= hi;
+}
+
 int numberOr(const ParsedArgs& p, const std::string& name, int fallback) {
     const auto it = p.numbers.find(name);
     return it == p.numbers.end() ? fallback : it->second;

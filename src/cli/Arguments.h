@@ -31,6 +31,9 @@ int failure(const char* command, const std::string& message);
 
 int numberOr(const ParsedArgs& p, const std::string& name, int fallback);
 
+// A whole number of at most three digits within [lo, hi], as options such as --jobs take.
+bool wholeNumberIn(const std::string& text, int lo, int hi, int& out);
+
 // The ranges of the anaglyph slider options, and the positions given, the workbench's
 // defaults otherwise.
 std::map<std::string, std::pair<int, int>> anaglyphOptionRanges();

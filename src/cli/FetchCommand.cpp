@@ -14,14 +14,12 @@
 
 #include "cli/Arguments.h"
 #include "cli/ImageCommands.h"
+#include "cli/StopSignals.h"
 #include "fetch/ArchiveFetcher.h"
 
 namespace keldar::cli {
 
 namespace {
-
-std::atomic<bool> gStop{false};
-extern "C" void requestFetchStop(int) { gStop.store(true, std::memory_order_relaxed); }
 
 bool cameraLetters(const std::string& name, std::vector<char>& out) {
     if (name == "navcam") out.push_back('N');
@@ -116,19 +114,14 @@ int runFetchCommand(const std::vector<std::string>& args) {
     char name[] = "keldar-cli";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
-    gStop.store(false);
-    struct sigaction action {}, oldInt {}, oldTerm {};
-    action.sa_handler = requestFetchStop;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &oldInt);
-    ::sigaction(SIGTERM, &action, &oldTerm);
+    std::optional<StopSignals> stopSignals(std::in_place);
     // A file size limit is a disk fault to report, not a signal that ends the run.
     ::signal(SIGXFSZ, SIG_IGN);
 
     fetch::ArchiveFetcher fetcher(request);
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&fetcher] {
-        if (gStop.load()) fetcher.stop();
+        if (StopSignals::flag().load()) fetcher.stop();
     });
     watch.start(50);
     const bool showProgress = ::isatty(STDERR_FILENO) == 1;
@@ -150,8 +143,7 @@ int runFetchCommand(const std::vector<std::string>& args) {
         std::cerr << "\r\033[K" << line << std::flush;
     });
     const fetch::FetchSummary summary = fetcher.run();
-    ::sigaction(SIGINT, &oldInt, nullptr);
-    ::sigaction(SIGTERM, &oldTerm, nullptr);
+    stopSignals.reset();
     if (showProgress) std::cerr << "\r\033[K";
     const auto say = [](const QString& line) { std::cerr << "keldar-cli fetch: " << line.toStdString() << '\n'; };
     for (const QString& problem : summary.problems) say(problem);

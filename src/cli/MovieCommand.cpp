@@ -11,6 +11,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/ImageCommands.h"
+#include "cli/StopSignals.h"
 #include "core/imaging/ImageFile.h"
 #include "core/sequence/SequenceFrames.h"
 #include "movie/MovieEncoder.h"
@@ -36,15 +37,6 @@ const char kUsage[] =
     "      success, 1 when ffmpeg is missing or fails or frames cannot be read (each named), 2 on\n"
     "      a usage error, 130 when stopped by SIGINT or SIGTERM; a failed or stopped run leaves\n"
     "      nothing at OUT, and OUT is never one of the frames or a .img.\n";
-
-std::atomic<bool> gStop{false};
-extern "C" void requestMovieStop(int) { gStop.store(true, std::memory_order_relaxed); }
-
-bool wholeNumber(const std::string& s, int lo, int hi, int& out) {
-    if (s.empty() || s.size() > 3 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-    out = std::stoi(s);
-    return out >= lo && out <= hi;
-}
 
 }  // namespace
 
@@ -88,7 +80,7 @@ int runMovieCommand(const std::vector<std::string>& args) {
                     }
             if (!known) return usageError(cmd, "--camera takes navcam, pancam, fhaz, rhaz, mi or descent");
         } else if (a == "--fps") {
-            if (!value() || !wholeNumber(v, 1, 60, n)) return usageError(cmd, "--fps takes 1 to 60");
+            if (!value() || !wholeNumberIn(v, 1, 60, n)) return usageError(cmd, "--fps takes 1 to 60");
             output.framesPerSecond = n;
         } else if (a == "--difference" || a == "--stretch") {
             if (options.look != movie::Look::Plain) return usageError(cmd, "--difference and --stretch exclude each other");
@@ -96,7 +88,7 @@ int runMovieCommand(const std::vector<std::string>& args) {
         } else if (a == "--caption") {
             options.caption = true;
         } else if (a == "--jobs") {
-            if (!value() || !wholeNumber(v, 1, 16, n)) return usageError(cmd, "--jobs takes 1 to 16");
+            if (!value() || !wholeNumberIn(v, 1, 16, n)) return usageError(cmd, "--jobs takes 1 to 16");
             options.jobs = n;
         } else if (a == "--timings") {
             timings = true;
@@ -123,13 +115,7 @@ int runMovieCommand(const std::vector<std::string>& args) {
     if (!plan.ok()) return failure(cmd, plan.error);
     if (movie::findFfmpeg().empty()) return failure(cmd, movie::kFfmpegMissing);
 
-    gStop.store(false);
-    struct sigaction action {
-    }, oldInt{}, oldTerm{};
-    action.sa_handler = requestMovieStop;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &oldInt);
-    ::sigaction(SIGTERM, &action, &oldTerm);
+    const StopSignals stopSignals;
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     const movie::MovieResult result = movie::makeMovie(
         plan, options, output,
@@ -143,11 +129,9 @@ int runMovieCommand(const std::vector<std::string>& args) {
             if (terminal) std::cerr << "\r\033[K" << line << std::flush;
             else std::cerr << "keldar-cli movie: " << line << '\n';
         },
-        &gStop);
+        &StopSignals::flag());
     if (terminal) std::cerr << "\r\033[K";
-    ::sigaction(SIGINT, &oldInt, nullptr);
-    ::sigaction(SIGTERM, &oldTerm, nullptr);
-    if (result.stopped || gStop.load()) {
+    if (result.stopped || stopSignals.requested()) {
         std::cerr << "keldar-cli movie: stopped; nothing was written\n";
         return 130;
     }

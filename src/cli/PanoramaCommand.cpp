@@ -2,6 +2,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/ImageCommands.h"
+#include "cli/StopSignals.h"
 #include "core/imaging/ImageFile.h"
 #include "panorama/PanoramaStitch.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include <unistd.h>
 
@@ -36,15 +38,6 @@ const char kUsage[] =
     "      the time of each stage. Progress on stderr. Exit status 0 on success, 1 when the\n"
     "      frames cannot be stitched (named on stderr), 2 on a usage error, 130 when stopped by\n"
     "      SIGINT or SIGTERM; a failed or stopped run leaves nothing at OUT.\n";
-
-std::atomic<bool> gStop{false};
-extern "C" void requestPanoramaStop(int) { gStop.store(true, std::memory_order_relaxed); }
-
-bool wholeNumber(const std::string& s, int lo, int hi, int& out) {
-    if (s.empty() || s.size() > 3 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-    out = std::stoi(s);
-    return out >= lo && out <= hi;
-}
 
 }  // namespace
 
@@ -86,14 +79,14 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
                 return usageError(cmd, "--fov takes degrees from 1 to 170");
             options.fieldOfView = d;
         } else if (a == "--jobs") {
-            if (!value() || !wholeNumber(v, 1, 16, n)) return usageError(cmd, "--jobs takes 1 to 16");
+            if (!value() || !wholeNumberIn(v, 1, 16, n)) return usageError(cmd, "--jobs takes 1 to 16");
             options.jobs = n;
         } else if (a == "--anaglyph") {
             options.anaglyph = true;
         } else if (a == "--timings") {
             timings = true;
         } else if (a == "--merge" || a == "--contrast" || a == "--brightness") {
-            if (!value() || !wholeNumber(v, 0, 100, n)) return usageError(cmd, a + " takes 0 to 100");
+            if (!value() || !wholeNumberIn(v, 0, 100, n)) return usageError(cmd, a + " takes 0 to 100");
             (a == "--merge"      ? options.settings.merge
              : a == "--contrast" ? options.settings.contrast
                                  : options.settings.brightness) = n;
@@ -116,13 +109,7 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
     if (std::string refusal = imaging::refuseOverwritingInput(out, pictures); !refusal.empty())
         return failure(cmd, refusal);
 
-    gStop.store(false);
-    struct sigaction action {
-    }, oldInt{}, oldTerm{};
-    action.sa_handler = requestPanoramaStop;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &oldInt);
-    ::sigaction(SIGTERM, &action, &oldTerm);
+    std::optional<StopSignals> stopSignals(std::in_place);
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     const auto started = std::chrono::steady_clock::now();
     const panorama::PanoramaResult result = panorama::stitchPanorama(
@@ -135,16 +122,16 @@ int runPanoramaCommand(const std::vector<std::string>& args) {
             else
                 std::cerr << "keldar-cli panorama: " << line << '\n';
         },
-        &gStop);
+        &StopSignals::flag());
     if (terminal) std::cerr << "\r\033[K";
     std::string written;
-    if (result.ok() && !gStop.load()) written = imaging::writeImageFile(result.image, out);
-    ::sigaction(SIGINT, &oldInt, nullptr);
-    ::sigaction(SIGTERM, &oldTerm, nullptr);
+    if (result.ok() && !stopSignals->requested()) written = imaging::writeImageFile(result.image, out);
+    const bool stopped = stopSignals->requested();
+    stopSignals.reset();
     if (timings)
         for (const panorama::StageTime& t : result.times)
             std::fprintf(stderr, "%-24s %8.3f s\n", t.stage.c_str(), t.seconds);
-    if (result.stopped || gStop.load()) {
+    if (result.stopped || stopped) {
         std::cerr << "keldar-cli panorama: stopped; nothing was written\n";
         return 130;
     }

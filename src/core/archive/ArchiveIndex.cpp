@@ -301,6 +301,13 @@ std::string volumeFolder(int rover, char camera) {
     return std::string(roverFolder) + "/" + volume + "/";
 }
 
+// "sol0100": the sol's folder, four digits at least.
+std::string solFolder(int sol) {
+    std::string digits = std::to_string(sol);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return "sol" + digits;
+}
+
 }  // namespace
 
 std::string indexLabelPath(int rover, char camera) {
@@ -319,9 +326,7 @@ std::string browsePath(int rover, const IndexRow& row) {
     if (id.size() < 2 || !sol) return {};
     const std::string volume = volumeFolder(rover, id[1]);
     if (volume.empty()) return {};
-    std::string digits = std::to_string(*sol);
-    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
-    return volume + "browse/sol" + digits + "/edr/" + lower(id) + ".img.jpg";
+    return volume + "browse/" + solFolder(*sol) + "/edr/" + lower(id) + ".img.jpg";
 }
 
 std::string dataPath(int rover, const IndexRow& row) {
@@ -333,9 +338,7 @@ std::string dataPath(int rover, const IndexRow& row) {
         if (id.size() < 2 || !sol) return {};
         const std::string volume = volumeFolder(rover, id[1]);
         if (volume.empty()) return {};
-        std::string digits = std::to_string(*sol);
-        if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
-        return volume + "data/sol" + digits + "/edr/" + lower(id) + ".img";
+        return volume + "data/" + solFolder(*sol) + "/edr/" + lower(id) + ".img";
     }
     std::string path = row.text("PATH_NAME");
     const std::string file = row.text("FILE_NAME");
