@@ -304,7 +304,9 @@ QString ArchiveFetcher::get(const Ask& asked, QByteArray& body, Answer* info, co
         if (answer->problem.isEmpty()) {
             if (asked.from >= 0 && answer->status != 206)
                 return ask.url + QStringLiteral(": the server does not answer range requests");
-            if (asked.length > 0 && !sink && body.size() != asked.length) {
+            // Fewer bytes than asked are whole only where the file ends there.
+            const bool fileEnds = answer->total >= 0 && std::max<qint64>(asked.from, 0) + body.size() == answer->total;
+            if (asked.length > 0 && !sink && body.size() != asked.length && !(body.size() < asked.length && fileEnds)) {
                 problem = ask.url + QStringLiteral(": %1 bytes came of the %2 asked for").arg(body.size()).arg(asked.length);
                 continue;
             }

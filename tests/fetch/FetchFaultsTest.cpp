@@ -91,6 +91,23 @@ TEST_F(Fetch, AnIndexThatIsNotWhatItSaysIsAFailureInWords) {
     EXPECT_EQ(lied.out.rfind("4 fetched", 0), 0u) << lied.out;
     EXPECT_NE(lied.out.find("the index read whole"), std::string::npos) << lied.out;
 
+    // A table shorter than the first block asked for is whole as it is.
+    {
+        faults("{}");
+        const fs::path volume = archiveRoot() / "spirit/mer2no_0xxx/index";
+        const std::string text = readFile(volume / "edrindex.lbl"), whole = readFile(volume / "edrindex.tab");
+        std::string four;
+        for (int k = 0; k < 4; ++k) four += record("mer2no_0xxx", idFor('N', 77, k), 77);
+        writeFile(volume / "edrindex.tab", four);
+        const std::size_t at = text.find("FILE_RECORDS = ");
+        writeFile(volume / "edrindex.lbl", text.substr(0, at) + "FILE_RECORDS = 4" + text.substr(text.find("\r\n", at)));
+        const Run r = fetch("spirit 77 '" + (dir_ / "short").string() + "' --camera navcam");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.rfind("4 fetched", 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find("read whole"), std::string::npos) << r.out;
+        writeFile(volume / "edrindex.tab", whole);
+        writeFile(volume / "edrindex.lbl", text);
+    }
     // A label that miscounts its records is told, and the table's own size is used.
     for (const std::string said : {"0", "-4", "many", "5"}) {
         faults("{}");
