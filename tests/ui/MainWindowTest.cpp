@@ -127,6 +127,7 @@ TEST_F(MainWindow, MenuHoldsEveryItemInOrder) {
         "Slideshow Start / Stop", "Sunset Sim fade", "Traverse Maps", "PDS Label",
         "My Birthday Searcher", "SOL searcher", "Anaglyph Stereo Page", "Colour Image Production Page",
         "BMP to AVI external program", "Run Autostitch external program", "Panorama of this sequence",
+        "Movie of this sequence...",
         "Application Priority>", "Idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "<",
         "Check Print / Clipboard", "Slideshow Delay", "Check Stereo Autoshow", "Thumbnails as Fullsize",
         "Check Loop Slideshow", "Auto L4L5L6 RGB", "Force Manual Colour", "Let's go to the movies",

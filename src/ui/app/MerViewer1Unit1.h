@@ -170,6 +170,7 @@ private:
     void showLabelPage();  // "PDS Label"
     void showArchiveFetchPage();  // "Fetch from the PDS archive..."
     void showPanoramaPage();      // "Panorama of this sequence"
+    void showMoviePage();         // "Movie of this sequence..."
 
     Workbench& workbench_;
     platform::Platform& platform_;

@@ -18,6 +18,7 @@
 #include "ui/app/PrintCommand.h"
 #include "ui/app/Workbench.h"
 #include "ui/pages/ArchiveFetchUnit33.h"
+#include "ui/pages/MovieUnit35.h"
 #include "ui/pages/PanoramaUnit34.h"
 #include "ui/pages/LabelUnit32.h"
 #include "ui/colour/ColourAltUnit20.h"
@@ -218,7 +219,14 @@ void TForm1::runStitcherProgram() {
     }
     platform_.startProgram(hugin, sequenceFramesOf(state_.currentFilePath));
 }
-void TForm1::runAviBuilderProgram() { startOutsideProgram(kAviBuilderProgram); }
+void TForm1::runAviBuilderProgram() {
+    // Without the old movie builder in the home directory, the workbench makes the movie itself.
+    if (findOutsideProgram(state_.homeDirectory, kAviBuilderProgram).isEmpty()) {
+        showMoviePage();
+        return;
+    }
+    startOutsideProgram(kAviBuilderProgram);
+}
 
 void TForm1::showFullSizeImage() { workbench_.fullSizeImagePage().showImage(toQImage(image1_->picture())); }
 void TForm1::showLargeSizeImage() { workbench_.largeImagePage().showImage(toQImage(image1_->picture())); }
@@ -246,6 +254,8 @@ void TForm1::showLabelPage() {
 }
 
 void TForm1::showPanoramaPage() { workbench_.panoramaPage().openFor(state_.currentFilePath); }
+
+void TForm1::showMoviePage() { workbench_.moviePage().openFor(state_.currentFilePath); }
 
 void TForm1::showArchiveFetchPage() { workbench_.archiveFetchPage().openPage(); }
 

@@ -76,6 +76,8 @@ void TForm1::buildMenu() {
         {"Tools", nullptr, "Run Autostitch external program", nullptr, Kind::Command, &TForm1::runStitcherProgram},
         {"Tools", nullptr, "Panorama of this sequence", "Stitch the frames of this image's sequence into a panorama",
          Kind::Command, &TForm1::showPanoramaPage},
+        {"Tools", nullptr, "Movie of this sequence...",
+         "Play the frames of this image's sequence and make them a movie", Kind::Command, &TForm1::showMoviePage},
         {"Options", "Application Priority", "Idle", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Idle},
         {"Options", "Application Priority", "Lowest", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lowest},
         {"Options", "Application Priority", "Lower", nullptr, Kind::Priority, nullptr, nullptr, ThreadPriority::Lower},

@@ -23,6 +23,14 @@ QString prepareSaveDirectory(const QString& directory, const QString& what) {
     return {};
 }
 
+QString firstFreeNumberedName(const QString& directory, const QString& stem, const QString& extension) {
+    for (int counter = 1; counter < 100; ++counter) {
+        const QString name = stem + QStringLiteral("%1").arg(counter, 2, 10, QLatin1Char('0')) + extension;
+        if (!QFileInfo::exists(QDir(directory).filePath(name))) return name;
+    }
+    return {};
+}
+
 bool savePicture(platform::Platform& platform, QWidget* parent, const imaging::ImageBuffer& picture, const QString& chosenPath,
                  int filterIndex, const QString& failureLead) {
     const imaging::AnaglyphSaveTarget target =

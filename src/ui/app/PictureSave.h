@@ -18,6 +18,11 @@ namespace keldar::ui {
 // message to show, naming it as "the <what> directory".
 QString prepareSaveDirectory(const QString& directory, const QString& what);
 
+// The first name `stem` + "01" + `extension`, `stem` + "02" + `extension` ... up to 99 that is not
+// taken in `directory`; "" when every counter is. Made things are saved under names of their
+// own: nothing is ever replaced.
+QString firstFreeNumberedName(const QString& directory, const QString& stem, const QString& extension);
+
 // Writes `picture` under the name the save dialog returned, as JPEG (quality 100) for the
 // filter that asks for it and as a 24-bit bitmap otherwise. A file of the final name is never
 // replaced, even one that appears while the picture is written. Every failure is shown in a

@@ -24,7 +24,8 @@ CategoryDirectories categoryDirectoriesFor(const QString& homeDirectory) {
             homeDirectory + QStringLiteral("/ImageCategories/Colour/"),
             homeDirectory + QStringLiteral("/All-MER-Images/"),
             homeDirectory + QStringLiteral("/ImageCategories/Colour/456_RGB/"),
-            homeDirectory + QStringLiteral("/ImageCategories/Panoramas/")};
+            homeDirectory + QStringLiteral("/ImageCategories/Panoramas/"),
+            homeDirectory + QStringLiteral("/ImageCategories/Movies/")};
 }
 
 }  // namespace keldar::ui

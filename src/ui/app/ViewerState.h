@@ -120,6 +120,7 @@ struct ViewerState {
 struct CategoryDirectories {
     QString anaglyphs, colour, allImages, rgb;
     QString panoramas;  // made by the panorama page; created when first needed
+    QString movies;     // made by the movie page; created when first needed
 };
 CategoryDirectories categoryDirectoriesFor(const QString& homeDirectory);
 

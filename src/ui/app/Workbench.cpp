@@ -38,6 +38,7 @@
 
 #include "ui/app/FrameFit.h"
 #include "ui/pages/ArchiveFetchUnit33.h"
+#include "ui/pages/MovieUnit35.h"
 #include "ui/pages/PanoramaUnit34.h"
 
 namespace keldar::ui {
@@ -103,6 +104,11 @@ TForm33& Workbench::archiveFetchPage() {
 TForm34& Workbench::panoramaPage() {
     if (!form34_) form34_ = create<TForm34>();
     return *form34_;
+}
+
+TForm35& Workbench::moviePage() {
+    if (!form35_) form35_ = create<TForm35>();
+    return *form35_;
 }
 
 void Workbench::registerStretchView(ImageView* view) { stretchViews_.push_back(view); }

@@ -49,6 +49,7 @@ class TForm31;
 class TForm32;
 class TForm33;
 class TForm34;
+class TForm35;
 
 class Workbench {
 public:
@@ -96,6 +97,8 @@ public:
     // The archive fetch page, made when first asked for, like the label page.
     TForm33& archiveFetchPage();
     TForm34& panoramaPage();
+    // The movie page, made when first asked for, like the panorama page.
+    TForm35& moviePage();
 
     // Every window, in the order it was created.
     const std::vector<QWidget*>& windows() const { return windows_; }
@@ -152,6 +155,7 @@ private:
     std::unique_ptr<TForm32> form32_;
     std::unique_ptr<TForm33> form33_;
     std::unique_ptr<TForm34> form34_;
+    std::unique_ptr<TForm35> form35_;
 };
 
 }  // namespace keldar::ui

@@ -114,6 +114,10 @@ TForm25::TForm25(Workbench& workbench, platform::Platform& platform)
         {"Tools", "Panorama of this sequence", Words::Plain, nullptr,
          "Stitches the frames of the shown image's sequence into a panorama, or both eyes into an anaglyph "
          "panorama, and saves it under ImageCategories/Panoramas."},
+        {"Tools", "Movie of this sequence...", Words::Plain, nullptr,
+         "Plays the frames of the shown image's sequence in its page, plain, as the difference from the still "
+         "scene or each stretched, with sol and local solar time if you wish, and makes them a movie (MP4, GIF "
+         "or WebM, through ffmpeg) saved under ImageCategories/Movies."},
         {"Options", "Application Priority", Words::Link, [] {},
          "Runs the program at Idle, Lowest, Lower (the start), Normal, Higher or Highest priority."},
         {"Options", "Print / Clipboard", Words::Blue, nullptr,

@@ -16,6 +16,7 @@
 #include "ui/app/Controls.h"
 #include "ui/app/ImageConversion.h"
 #include "ui/app/MerViewer1Unit1.h"
+#include "ui/app/PictureSave.h"
 #include "ui/app/Workbench.h"
 #include "ui/pages/FullSizeImageUnit17.h"
 
@@ -30,11 +31,7 @@ const char* roverName(char digit) { return digit == '1' ? "Opportunity" : digit 
 QString panoramaSaveName(const QString& directory, const std::string& firstFrame, bool anaglyph) {
     const QString stem = QString::fromStdString(firstFrame) +
                          (anaglyph ? QStringLiteral("-anaglyph-panorama-") : QStringLiteral("-panorama-"));
-    for (int counter = 1; counter < 100; ++counter) {
-        const QString name = stem + QStringLiteral("%1.jpg").arg(counter, 2, 10, QLatin1Char('0'));
-        if (!QFileInfo::exists(QDir(directory).filePath(name))) return name;
-    }
-    return {};
+    return firstFreeNumberedName(directory, stem, QStringLiteral(".jpg"));
 }
 
 TForm34::TForm34(Workbench& workbench, platform::Platform& platform)
