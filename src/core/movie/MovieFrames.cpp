@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "core/imaging/BitmapText.h"
 #include "core/imaging/ImageFile.h"
 #include "core/sequence/SequenceFrames.h"
 #include "core/time/MissionTime.h"
@@ -143,29 +144,6 @@ void captionInto(std::vector<std::uint8_t>& frame, const MovieShape& shape, cons
                 4 * scale, shape.height - 4 * scale, scale, shape.channels);
 }
 
-// 5 x 7 pixel glyphs of what a caption holds, a row a byte, the leftmost pixel the highest bit.
-struct Glyph {
-    char c;
-    std::uint8_t rows[7];
-};
-constexpr Glyph kGlyphs[] = {
-    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
-    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
-    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
-    {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}}, {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}},
-    {'o', {0x00, 0x00, 0x0E, 0x11, 0x11, 0x11, 0x0E}}, {'l', {0x0C, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}}, {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
-    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}}, {' ', {0, 0, 0, 0, 0, 0, 0}},
-};
-
-const Glyph* glyphOf(char c) {
-    for (const Glyph& g : kGlyphs)
-        if (g.c == c) return &g;
-    return nullptr;
-}
-
 }  // namespace
 
 std::optional<Format> formatFor(const std::string& path) {
@@ -292,34 +270,7 @@ std::pair<int, int> stretchRange(const std::uint8_t* plane, std::size_t size, in
 
 void drawCaption(std::uint8_t* pixels, int width, int height, std::size_t stride, const std::string& text, int x, int y,
                  int scale, int channels) {
-    const int top = y - 7 * scale;
-    const auto put = [&](int px, int py, std::uint8_t value) {
-        if (px < 0 || py < 0 || px >= width || py >= height) return;
-        std::uint8_t* p = pixels + static_cast<std::size_t>(py) * stride + static_cast<std::size_t>(channels) * px;
-        for (int c = 0; c < channels; ++c) p[c] = value;
-    };
-    // The rim first, then the letters over it: readable on bright and dark ground alike.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const Glyph* g = glyphOf(text[i]);
-            if (g == nullptr) continue;
-            const int left = x + static_cast<int>(i) * 6 * scale;
-            for (int r = 0; r < 7; ++r)
-                for (int c = 0; c < 5; ++c) {
-                    if ((g->rows[r] & (0x10 >> c)) == 0) continue;
-                    for (int dy = 0; dy < scale; ++dy)
-                        for (int dx = 0; dx < scale; ++dx) {
-                            const int px = left + c * scale + dx, py = top + r * scale + dy;
-                            if (pass == 1) {
-                                put(px, py, 255);
-                                continue;
-                            }
-                            for (int oy = -scale; oy <= scale; oy += scale)
-                                for (int ox = -scale; ox <= scale; ox += scale) put(px + ox, py + oy, 0);
-                        }
-                }
-        }
-    }
+    imaging::drawText(pixels, width, height, stride, channels, text, x, y, scale);
 }
 
 std::string makeFrames(const MoviePlan& plan, const MovieOptions& options, const std::function<bool(const MovieShape&)>& ready,
