@@ -12,6 +12,7 @@
 #include "cli/LabelCommand.h"
 #include "cli/PanoramaCommand.h"
 #include "cli/MovieCommand.h"
+#include "cli/GalleryCommand.h"
 #include "cli/WhenCommand.h"
 #include "core/sample/SampleDirectory.h"
 
@@ -24,7 +25,7 @@ void printUsage(std::ostream& out)
            "the labels of their PDS image files.\n\n"
            "Commands:\n"
         << keldar::cli::decodeCommandUsage() << keldar::cli::whenCommandUsage()
-        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage() << keldar::cli::fetchCommandUsage() << keldar::cli::panoramaCommandUsage() << keldar::cli::movieCommandUsage()
+        << keldar::cli::imageCommandsUsage() << keldar::cli::anaglyphsCommandUsage() << keldar::cli::labelCommandUsage() << keldar::cli::fetchCommandUsage() << keldar::cli::panoramaCommandUsage() << keldar::cli::movieCommandUsage() << keldar::cli::galleryCommandUsage()
         << "  keldar-cli make-sample DIR\n"
            "      Writes a generated sample directory of MER-style images into DIR.\n\n"
            "  keldar-cli --help | --version\n";
@@ -81,6 +82,8 @@ int main(int argc, char** argv)
             return keldar::cli::runSunsetCommand(args);
         if (command == "panorama")
             return keldar::cli::runPanoramaCommand(args);
+        if (command == "gallery")
+            return keldar::cli::runGalleryCommand(args);
         if (command == "movie")
             return keldar::cli::runMovieCommand(args);
         if (command == "label")
