@@ -86,7 +86,7 @@ TEST_F(PanoramaPage, StitchesShowsAndSavesWithoutReplacingAndCancels) {
         press("Button2");
         EXPECT_FALSE(child<QPushButton>(page(), QStringLiteral("Button1")).isEnabled());
         ASSERT_TRUE(finishes());
-        EXPECT_TRUE(platform.boxes.empty());
+        EXPECT_TRUE(platform.boxes.empty()) << labelText(page(), QStringLiteral("Label2")).toStdString();
         EXPECT_EQ(page().lastSavedPath(), saved.arg(QLatin1String(counter)));
     }
     const imaging::ImageResult first =
