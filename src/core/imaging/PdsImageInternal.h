@@ -71,6 +71,29 @@ std::string layoutFromPds(const PdsLabel& label, const PdsSource& own, PdsImageL
 std::string layoutFromVicar(std::uint64_t fileSize, std::uint64_t labelSize,
                             const std::vector<std::pair<std::string, std::string>>& items, PdsImageLayout& L);
 
+// Where band `band`'s samples of `line` begin, as a byte offset from the image's first byte,
+// and the bytes from one sample of a band to the next.
+std::uint64_t rowOffset(const PdsImageLayout& L, int band, int line);
+std::size_t sampleStep(const PdsImageLayout& L);
+
+// Every sample type is turned into an unsigned "key" that sorts like the value: flipping the
+// top bit of a two's-complement number gives offset binary. `f(x, key)` for each of `count`
+// samples `step` bytes apart.
+template <typename F>
+void forEachKey(const std::uint8_t* p, int count, std::size_t step, const PdsImageLayout& L, F&& f) {
+    if (L.bits == 8) {
+        const unsigned flip = L.isSigned ? 0x80u : 0u;
+        for (int x = 0; x < count; ++x, p += step) f(x, p[0] ^ flip);
+    } else {
+        const unsigned flip = L.isSigned ? 0x8000u : 0u;
+        if (L.bigEndian) {
+            for (int x = 0; x < count; ++x, p += step) f(x, ((unsigned{p[0]} << 8) | p[1]) ^ flip);
+        } else {
+            for (int x = 0; x < count; ++x, p += step) f(x, ((unsigned{p[1]} << 8) | p[0]) ^ flip);
+        }
+    }
+}
+
 }  // namespace pds
 
 }  // namespace keldar::imaging

@@ -5,11 +5,8 @@
 
 namespace keldar::imaging {
 
-namespace {
+namespace pds {
 
-// ---- samples to grey ----------------------------------------------------------------------
-
-// Where band `band`'s samples of `line` begin, as a byte offset from the image's first byte.
 std::uint64_t rowOffset(const PdsImageLayout& L, int band, int line) {
     const std::uint64_t bps = static_cast<std::uint64_t>(L.bits / 8);
     const std::uint64_t bandLine = static_cast<std::uint64_t>(L.samples) * bps;
@@ -33,22 +30,16 @@ std::size_t sampleStep(const PdsImageLayout& L) {
     return L.storage == PdsBandStorage::SampleInterleaved ? bps * static_cast<std::size_t>(L.bands) : bps;
 }
 
-// Every sample type is turned into an unsigned "key" that sorts like the value: flipping the
-// top bit of a two's-complement number gives offset binary.
-template <typename F>
-void forEachKey(const std::uint8_t* p, int count, std::size_t step, const PdsImageLayout& L, F&& f) {
-    if (L.bits == 8) {
-        const unsigned flip = L.isSigned ? 0x80u : 0u;
-        for (int x = 0; x < count; ++x, p += step) f(x, p[0] ^ flip);
-    } else {
-        const unsigned flip = L.isSigned ? 0x8000u : 0u;
-        if (L.bigEndian) {
-            for (int x = 0; x < count; ++x, p += step) f(x, ((unsigned{p[0]} << 8) | p[1]) ^ flip);
-        } else {
-            for (int x = 0; x < count; ++x, p += step) f(x, ((unsigned{p[1]} << 8) | p[0]) ^ flip);
-        }
-    }
-}
+}  // namespace pds
+
+namespace {
+
+using pds::forEachKey;
+using pds::rowOffset;
+using pds::sampleStep;
+
+// ---- samples to grey ----------------------------------------------------------------------
+
 
 
 // The bytes one band of one line spans, from its first sample to its last.

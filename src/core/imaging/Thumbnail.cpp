@@ -476,43 +476,10 @@ Thumbnail bmpThumbnail(const std::string& path, int side) {
 
 // ---- PDS -------------------------------------------------------------------------------------
 
-// The same placement and sample rules as the full reader, so a thumbnail's grey levels match
-// the picture's.
-std::uint64_t pdsRowOffset(const PdsImageLayout& L, int band, int line) {
-    const std::uint64_t bps = static_cast<std::uint64_t>(L.bits / 8);
-    const std::uint64_t bandLine = static_cast<std::uint64_t>(L.samples) * bps;
-    const std::uint64_t bands = static_cast<std::uint64_t>(L.bands);
-    const std::uint64_t b = static_cast<std::uint64_t>(band), y = static_cast<std::uint64_t>(line);
-    switch (L.storage) {
-        case PdsBandStorage::Sequential: {
-            const std::uint64_t record = L.linePrefix + bandLine + L.lineSuffix;
-            return L.offset + (b * static_cast<std::uint64_t>(L.lines) + y) * record + L.linePrefix;
-        }
-        case PdsBandStorage::LineInterleaved:
-            return L.offset + y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bandLine;
-        case PdsBandStorage::SampleInterleaved:
-            return L.offset + y * (L.linePrefix + bandLine * bands + L.lineSuffix) + L.linePrefix + b * bps;
-    }
-    return L.offset;
-}
-
-std::size_t pdsSampleStep(const PdsImageLayout& L) {
-    const std::size_t bps = static_cast<std::size_t>(L.bits / 8);
-    return L.storage == PdsBandStorage::SampleInterleaved ? bps * static_cast<std::size_t>(L.bands) : bps;
-}
-
-// Each sample as an unsigned key that sorts like its value (a signed one offset by half).
+// Each sample as an unsigned key that sorts like its value, by the full reader's own rules, so
+// a thumbnail's grey levels match the picture's.
 void pdsKeys(const std::uint8_t* p, int count, std::size_t step, const PdsImageLayout& L, std::uint16_t* keys) {
-    if (L.bits == 8) {
-        const unsigned flip = L.isSigned ? 0x80u : 0u;
-        for (int x = 0; x < count; ++x, p += step) keys[x] = static_cast<std::uint16_t>(p[0] ^ flip);
-    } else {
-        const unsigned flip = L.isSigned ? 0x8000u : 0u;
-        for (int x = 0; x < count; ++x, p += step) {
-            const unsigned v = L.bigEndian ? (unsigned{p[0]} << 8) | p[1] : (unsigned{p[1]} << 8) | p[0];
-            keys[x] = static_cast<std::uint16_t>(v ^ flip);
-        }
-    }
+    pds::forEachKey(p, count, step, L, [keys](int x, unsigned key) { keys[x] = static_cast<std::uint16_t>(key); });
 }
 
 // The grey level of every key under the 2 %-98 % stretch of the keys counted in `histogram`.
@@ -578,13 +545,13 @@ Thumbnail pdsThumbnail(const std::string& path, int side) {
     }
     // The stretch needs every line read before any is shown, so their samples are kept; the
     // file is read once.
-    const std::size_t step = pdsSampleStep(L);
+    const std::size_t step = pds::sampleStep(L);
     const std::size_t span = (samples - 1) * step + static_cast<std::size_t>(L.bits / 8);
     // A band at a time, so that each pass runs forwards through the file.
     std::string error;
     for (int band = 0; band < bands; ++band) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::uint8_t* p = data.fetch(pdsRowOffset(L, band, lines[i]), span, buffer, error);
+            const std::uint8_t* p = data.fetch(pds::rowOffset(L, band, lines[i]), span, buffer, error);
             if (p == nullptr) return failure(path, error);
             std::uint16_t* k = keys.data() + (i * bands + band) * samples;
             pdsKeys(p, L.samples, step, L, k);
