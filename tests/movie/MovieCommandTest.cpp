@@ -85,9 +85,9 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(Movie, TheDustDevilSequenceAsMp4AndGifHasItsFramesSizeAndRate) {
+TEST_F(Movie, TheDustDevilSequenceAsMp4GifAndWebmHasItsFramesSizeAndRate) {
     const sample::SampleDustDevil devil = sample::sampleDustDevil();
-    for (const char* name : {"devil.mp4", "devil.gif"}) {
+    for (const char* name : {"devil.mp4", "devil.gif", "devil.webm"}) {
         const fs::path out = dir_ / name;
         const Run r = movie("'" + sampleDirectory().string() + "' '" + out.string() + "' --sequence " + devil.sequence +
                             " --fps 8 --caption");
