@@ -4,6 +4,7 @@
 
 #include "core/imaging/PdsImage.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -92,6 +93,30 @@ void forEachKey(const std::uint8_t* p, int count, std::size_t step, const PdsIma
             for (int x = 0; x < count; ++x, p += step) f(x, ((unsigned{p[1]} << 8) | p[0]) ^ flip);
         }
     }
+}
+
+// The linear 2 %-98 % stretch of `n` keys counted in `histogram`: the grey level of every key
+// into `lut` (resized to the histogram), and the low and high keys it maps to 0 and 255.
+template <typename Count>
+std::pair<int, int> stretchLut(const std::vector<Count>& histogram, std::uint64_t n, std::vector<std::uint8_t>& lut) {
+    const auto keyAtRank = [&histogram](std::uint64_t rank) {
+        std::uint64_t seen = 0;
+        for (std::size_t k = 0; k < histogram.size(); ++k) {
+            seen += histogram[k];
+            if (seen >= rank) return static_cast<int>(k);
+        }
+        return static_cast<int>(histogram.size()) - 1;
+    };
+    const int low = keyAtRank(std::max<std::uint64_t>(1, (2 * n + 99) / 100));
+    const int high = keyAtRank(std::max<std::uint64_t>(1, (98 * n + 99) / 100));
+    lut.resize(histogram.size());
+    for (int k = 0; k < static_cast<int>(lut.size()); ++k) {
+        if (k <= low && k < high) lut[k] = 0;
+        else if (k >= high && k > low) lut[k] = 255;
+        else if (low == high) lut[k] = 128;  // k == low == high: a flat picture, not a division by zero
+        else lut[k] = static_cast<std::uint8_t>(((k - low) * 255 + (high - low) / 2) / (high - low));
+    }
+    return {low, high};
 }
 
 }  // namespace pds

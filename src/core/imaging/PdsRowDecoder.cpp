@@ -93,22 +93,7 @@ struct PdsRowDecoder::Impl {
             }
         }
         const std::uint64_t n = static_cast<std::uint64_t>(L.lines) * static_cast<std::uint64_t>(L.samples) * used;
-        const auto keyAtRank = [&histogram](std::uint64_t rank) {
-            std::uint64_t seen = 0;
-            for (std::size_t k = 0; k < histogram.size(); ++k) {
-                seen += histogram[k];
-                if (seen >= rank) return static_cast<int>(k);
-            }
-            return static_cast<int>(histogram.size()) - 1;
-        };
-        const int low = keyAtRank(std::max<std::uint64_t>(1, (2 * n + 99) / 100));
-        const int high = keyAtRank(std::max<std::uint64_t>(1, (98 * n + 99) / 100));
-        for (int k = 0; k < static_cast<int>(lut.size()); ++k) {
-            if (k <= low && k < high) lut[k] = 0;
-            else if (k >= high && k > low) lut[k] = 255;
-            else if (low == high) lut[k] = 128;  // k == low == high: a flat picture, not a division by zero
-            else lut[k] = static_cast<std::uint8_t>(((k - low) * 255 + (high - low) / 2) / (high - low));
-        }
+        const auto [low, high] = pds::stretchLut(histogram, n, lut);
         const int bias = L.isSigned ? (L.bits == 8 ? 0x80 : 0x8000) : 0;
         stretch = {low - bias, high - bias};
         return {};

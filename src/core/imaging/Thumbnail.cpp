@@ -482,32 +482,6 @@ void pdsKeys(const std::uint8_t* p, int count, std::size_t step, const PdsImageL
     pds::forEachKey(p, count, step, L, [keys](int x, unsigned key) { keys[x] = static_cast<std::uint16_t>(key); });
 }
 
-// The grey level of every key under the 2 %-98 % stretch of the keys counted in `histogram`.
-std::vector<std::uint8_t> stretchTable(const std::vector<std::uint32_t>& histogram, std::uint64_t n) {
-    const auto keyAtRank = [&histogram](std::uint64_t rank) {
-        std::uint64_t seen = 0;
-        for (std::size_t k = 0; k < histogram.size(); ++k) {
-            seen += histogram[k];
-            if (seen >= rank) return static_cast<int>(k);
-        }
-        return static_cast<int>(histogram.size()) - 1;
-    };
-    const int low = keyAtRank(std::max<std::uint64_t>(1, (2 * n + 99) / 100));
-    const int high = keyAtRank(std::max<std::uint64_t>(1, (98 * n + 99) / 100));
-    std::vector<std::uint8_t> lut(histogram.size());
-    for (int k = 0; k < static_cast<int>(lut.size()); ++k) {
-        if (k <= low && k < high)
-            lut[k] = 0;
-        else if (k >= high && k > low)
-            lut[k] = 255;
-        else if (low == high)
-            lut[k] = 128;
-        else
-            lut[k] = static_cast<std::uint8_t>(((k - low) * 255 + (high - low) / 2) / (high - low));
-    }
-    return lut;
-}
-
 Thumbnail pdsThumbnail(const std::string& path, int side) {
     PdsFileSource file;
     if (std::string error = file.open(path); !error.empty()) return failure(error);
@@ -560,7 +534,7 @@ Thumbnail pdsThumbnail(const std::string& path, int side) {
     }
     std::vector<std::uint8_t> lut;
     try {
-        lut = stretchTable(histogram, keys.size());
+        pds::stretchLut(histogram, keys.size(), lut);
     } catch (const std::bad_alloc&) {
         return failure(path + ": out of memory");
     }
